@@ -1,0 +1,32 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+namespace vx {
+
+// Called from the editor's signal handler before the default action: records the signal in the
+// crash log ("<temp>/vexa_crash.log") using only async-signal-safe calls.
+void handleFatalSignal(int signalNumber);
+// Number of the last signal handed to handleFatalSignal (0 when none), for tests.
+int lastFatalSignal();
+
+// Project structure update. Folder paths are UTF-8. Every call returns 0 on success.
+// checkProjectStructure: needsUpdate is set when the folder's Project.vpr is of an older file
+// version; messageLength is the length of the update message including its terminating zero.
+int checkProjectStructure(const char* projectFolder, bool* needsUpdate, size_t* messageLength);
+// Fills the update message (zero-terminated) into a buffer of `length` bytes.
+int projectStructureUpdateMessage(const char* projectFolder, char* buffer, size_t length);
+// Migrates the project folder to the current structure (keeps Project.vpr.backup).
+int updateProjectStructure(const char* projectFolder);
+
+// The processing engine. Processing modules arrive with later work; the editor owns one per runner.
+class VEXA {
+ public:
+  VEXA();
+  ~VEXA();
+  VEXA(const VEXA&) = delete;
+  VEXA& operator=(const VEXA&) = delete;
+};
+
+}  // namespace vx
