@@ -17,6 +17,10 @@ struct DemoOptions {
 
 using Progress = std::function<void(int percent, const std::string& step)>;
 
+// Throws std::runtime_error naming the first unusable option (counts out of range, grid or
+// texture sizes that the levels of detail cannot halve).
+void validateOptions(const DemoOptions& options);
+
 // Writes a complete synthetic project into `folder`, which must be empty or absent.
 // Throws std::runtime_error with a clear text (e.g. for a non-empty folder).
 void writeDemoProject(const std::string& folder, const DemoOptions& options, const Progress& progress = {});

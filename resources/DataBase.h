@@ -3,6 +3,7 @@
 #include <QFileInfo>
 #include <QList>
 #include <QObject>
+#include <QPointer>
 #include <QStringList>
 
 #include <memory>
@@ -36,21 +37,38 @@ class DataBase : public QObject {
   void loadFiles(const QStringList& files);
   // Reloads the files of all loaded resources (clears first).
   void reloadAll(bool resetCamera = true);
+  // A load requested while another runs waits for it and starts after its signal_loadingDone.
+  bool isLoading() const { return loader_ != nullptr; }
+  // Whether the data announced by the latest signal_newData should reset the camera: false only
+  // for data of reloadAll(false).
+  bool resetCameraOnNewData() const { return resetCamera_; }
 
   // The result files to load for an opened project, from its two project databases; empty when
   // either database cannot be read.
   static QStringList currentResources(const vx::VEXAProject& project);
 
-  // All groups in order of creation (the tree owns them once added).
-  const QList<Group*>& groups() const { return groups_; }
+  // All live groups in order of creation (the tree owns them once added; deleted ones drop out).
+  QList<Group*> groups() const;
   // Groups created since the last call; the central widget adds them to the tree.
   QList<Group*> takeNewGroups();
-  // Scene nodes of all groups, for the scene root.
+  // Adds a digitized polygon as an item of the polygon group (created, and then reported by
+  // takeNewGroups, when there is none). The polygon stays in the digitization's scene.
+  Item* addPolygon(osg::ref_ptr<osg::Node> polygon);
+
+  // Scene nodes of all mesh groups, for the scene root. Hidden entries carry an empty node mask.
   osg::ref_ptr<osg::Node> sceneData() const;
   // Height range (world z) of the loaded data; false when nothing is loaded.
   bool heightRange(float& minHeight, float& maxHeight) const;
-  // Forgets groups that the tree deleted.
-  void forgetGroup(Group* group);
+  // True while any mesh item is loaded.
+  bool hasData() const;
+  // The files that were read to make the loaded mesh items, in group order, each once.
+  QStringList loadedFiles() const;
+  // The suffixes of loadedFiles(), each once.
+  QStringList fileSuffixes() const;
+
+  // Re-points loaded tiles to the reprocessed tiles listed in `listFile` (one path per line).
+  // Failures are reported through signal_error; returns the number of tiles re-pointed.
+  int replaceTiles(const QString& listFile);
 
  signals:
   void signal_busy(bool busy, QString msg);
@@ -67,12 +85,32 @@ class DataBase : public QObject {
   void on_dataNotSaved(QString errorString);
 
  private:
-  void startLoader(const QList<std::shared_ptr<QFileInfo>>& files);
-  void addLoadedNode(osg::ref_ptr<osg::Node> node, const QFileInfo& file);
+  struct LoadRequest {
+    QString busyMessage;
+    QList<std::shared_ptr<QFileInfo>> files;
+    bool resetCamera = true;
+  };
 
-  QList<Group*> groups_;
-  QList<Group*> newGroups_;
+  static LoadRequest meshResourcesRequest(const QStringList& files, bool resetCamera);
+  void requestLoad(const LoadRequest& request);
+  void startLoader(const LoadRequest& request);
+  void startNextRequest();
+  void finishLoader();
+  void addLoadedNode(osg::ref_ptr<osg::Node> node, const QFileInfo& file);
+  void addTiledMesh(osg::ref_ptr<osg::Node> node, const QFileInfo& file, unsigned int structure);
+  void addPlainMesh(osg::ref_ptr<osg::Node> node, const QFileInfo& file, unsigned int structure);
+  bool isLoaded(const QString& path) const;
+  Group* findGroup(const QString& databasePath, int type) const;
+  Group* createGroup(const QString& name, int type, bool container, const QString& nodeName);
+  // Deletes the groups that no tree took over.
+  void deleteUnownedGroups();
+
+  QList<QPointer<Group>> groups_;
+  QList<QPointer<Group>> newGroups_;
   DataLoader* loader_ = nullptr;
+  bool loaderResetsCamera_ = true;
+  QList<LoadRequest> pending_;
+  bool resetCamera_ = true;
 };
 
 }  // namespace MeshTree

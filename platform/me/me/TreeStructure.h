@@ -1,6 +1,10 @@
 #pragma once
 
+#include <string>
+
+#include <osg/MatrixTransform>
 #include <osg/NodeVisitor>
+#include <osg/PagedLOD>
 
 namespace vx {
 namespace me {
@@ -21,6 +25,10 @@ enum TreeStructure : unsigned int {
 };
 
 // Classifies a loaded scene. Accept it on the loaded root, then read getTreeStructure().
+// A paged LOD whose file name 0 is a tile file is a tile reference and is not descended into;
+// every other paged LOD is foreign. In this order: a root transform named after the absolute
+// path of a tile file and no tile reference → ModelMain; tile references and nothing foreign →
+// TileMain; any paged LOD → ForeignPaged; otherwise NoPagedLOD.
 class DetectTreeStructureVisitor : public osg::NodeVisitor {
  public:
   DetectTreeStructureVisitor();
@@ -38,6 +46,11 @@ class DetectTreeStructureVisitor : public osg::NodeVisitor {
 
 // True when `fileName` (any separators) ends in "Tile_<x>_<y>/Tile_<x>_<y>.<ext>".
 bool isTileFileName(const std::string& fileName);
+
+// The loader reaches the detection through the library's controllers namespace.
+namespace controllers {
+using ::vx::me::DetectTreeStructureVisitor;
+}  // namespace controllers
 
 }  // namespace me
 }  // namespace vx

@@ -10,8 +10,14 @@ namespace vx {
 void handleFatalSignal(int signalNumber);
 // Number of the last signal handed to handleFatalSignal (0 when none), for tests.
 int lastFatalSignal();
+// Where handleFatalSignal writes (UTF-8). Call at start-up, not from a signal handler.
+void setCrashLogPath(const std::string& utf8Path);
+std::string crashLogPath();
 
-// Project structure update. Folder paths are UTF-8. Every call returns 0 on success.
+// Project structure update. Folder paths are UTF-8. Every call returns 0 on success, else
+// 1 (missing argument or too small buffer), 2 (no such folder), 3 (Project.vpr missing or unreadable)
+// or 4 (the update failed; the folder is left as it was). A malformed Project.vpr needs no update:
+// loading it reports the problem.
 // checkProjectStructure: needsUpdate is set when the folder's Project.vpr is of an older file
 // version; messageLength is the length of the update message including its terminating zero.
 int checkProjectStructure(const char* projectFolder, bool* needsUpdate, size_t* messageLength);
@@ -19,6 +25,8 @@ int checkProjectStructure(const char* projectFolder, bool* needsUpdate, size_t* 
 int projectStructureUpdateMessage(const char* projectFolder, char* buffer, size_t length);
 // Migrates the project folder to the current structure (keeps Project.vpr.backup).
 int updateProjectStructure(const char* projectFolder);
+// Text of the last failure of the three calls above on this thread.
+std::string lastProjectStructureError();
 
 // The processing engine. Processing modules arrive with later work; the editor owns one per runner.
 class VEXA {

@@ -1,0 +1,155 @@
+#include "demo/DemoProject.h"
+
+#include <cstdio>
+#include <sstream>
+#include <stdexcept>
+#include <system_error>
+
+#include "demo/CameraFlight.h"
+#include "demo/OutputFolder.h"
+#include "demo/ProjectFolders.h"
+#include "demo/TerrainModel.h"
+#include "demo/TiledMesh.h"
+#include "demo/TileLayout.h"
+#include "vx/Msg.h"
+#include "vx/VEXAProject.h"
+#include "vxdb/Database.h"
+
+namespace demo {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// A fixed time for the database records, so that a seed always gives the same bytes.
+constexpr std::int64_t kEpoch = 1735689600;  // 2025-01-01 00:00:00 UTC
+
+const char* const kWkt =
+    "PROJCS[\"WGS 84 / UTM zone 32N\",GEOGCS[\"WGS 84\",DATUM[\"WGS_1984\",SPHEROID[\"WGS 84\",6378137,"
+    "298.257223563,AUTHORITY[\"EPSG\",\"7030\"]],AUTHORITY[\"EPSG\",\"6326\"]],PRIMEM[\"Greenwich\",0,"
+    "AUTHORITY[\"EPSG\",\"8901\"]],UNIT[\"degree\",0.0174532925199433,AUTHORITY[\"EPSG\",\"9122\"]],"
+    "AUTHORITY[\"EPSG\",\"4326\"]],PROJECTION[\"Transverse_Mercator\"],PARAMETER[\"latitude_of_origin\",0],"
+    "PARAMETER[\"central_meridian\",9],PARAMETER[\"scale_factor\",0.9996],PARAMETER[\"false_easting\",500000],"
+    "PARAMETER[\"false_northing\",0],UNIT[\"metre\",1,AUTHORITY[\"EPSG\",\"9001\"]],AXIS[\"Easting\",EAST],"
+    "AXIS[\"Northing\",NORTH],AUTHORITY[\"EPSG\",\"32632\"]]";
+
+class Steps {
+ public:
+  explicit Steps(const Progress& progress) : progress_(progress) {}
+  void report(int percent, const std::string& step) const {
+    if (progress_) progress_(percent, step);
+  }
+
+ private:
+  const Progress& progress_;
+};
+
+std::string lines(const std::vector<std::string>& entries) {
+  std::string text;
+  for (const std::string& entry : entries) text += entry + "\n";
+  return text;
+}
+
+std::string withoutExtension(const std::string& name) {
+  const size_t dot = name.rfind('.');
+  return dot == std::string::npos ? name : name.substr(0, dot);
+}
+
+void registerMeshes(const fs::path& root) {
+  const auto resources = vxdb::DatabaseIO::openForWriting(toUtf8(root / paths::kResourcesDatabase));
+  const auto chronicle = vxdb::DatabaseIO::openForWriting(toUtf8(root / paths::kChronicleDatabase));
+  const std::string mesh = "/Mesh.osgb";
+  vxdb::registerResource(*resources, *chronicle, vxdb::Resource::Type::DSMMeshForEditing,
+                         {paths::kDsmMeshForEditing + mesh}, {vx::MSG::PRC_DSM_MESH_FOR_EDITING}, {kEpoch});
+  vxdb::registerResource(*resources, *chronicle, vxdb::Resource::Type::DSMMesh, {paths::kDsmMesh + mesh},
+                         {vx::MSG::PRC_DSM_MESH_TEXTURING}, {kEpoch + 60});
+}
+
+std::string logText(const DemoOptions& options, const MeshLayout& layout, const TerrainModel& terrain, int images) {
+  std::ostringstream log;
+  log << "Demo project generator, seed " << options.seed << "\n"
+      << "Terrain: " << layout.extent() << " m x " << layout.extent() << " m, " << terrain.roads().size() << " roads, "
+      << terrain.villages().size() << " villages, " << terrain.buildings().size() << " buildings, " << terrain.treeCount()
+      << " trees\n"
+      << "DSM mesh: " << layout.tiles << " x " << layout.tiles << " tiles of " << layout.tileSize << " m, "
+      << layout.levels << " levels of detail, finest grid " << layout.finestGridCells << " cells and texture "
+      << layout.textureSize << " pixels per tile side\n"
+      << "DSM mesh for editing: the same tiles, level-of-detail version 2\n"
+      << "Flight: " << images << " oriented images of " << kImageWidth << " x " << kImageHeight << " pixels\n";
+  return log.str();
+}
+
+}  // namespace
+
+void validateOptions(const DemoOptions& options) {
+  MeshLayout::fromOptions(options).validate();
+  if (options.images < 1 || options.images > 9999)
+    throw std::runtime_error("The number of images must lie between 1 and 9999, not " + std::to_string(options.images) + ".");
+}
+
+void writeDemoProject(const std::string& folder, const DemoOptions& options, const Progress& progress) {
+  validateOptions(options);
+  const MeshLayout layout = MeshLayout::fromOptions(options);
+  const fs::path root = fs::absolute(fromUtf8(folder)).lexically_normal();
+  const Steps steps(progress);
+
+  steps.report(0, "Creating the project folders");
+  prepareEmptyFolder(root);
+  for (const fs::path& sub : projectFolders()) {
+    std::error_code error;
+    fs::create_directories(root / sub, error);
+    if (error) throw std::runtime_error("Could not create " + toUtf8(root / sub) + ": " + error.message());
+  }
+
+  steps.report(2, "Planning the terrain");
+  const TerrainModel terrain(options.seed, layout.extent());
+
+  const auto tileProgress = [&](int done, int count) {
+    steps.report(3 + 85 * done / count, "Writing mesh tiles " + std::to_string(done) + "/" + std::to_string(count));
+  };
+  const TiledMeshResult meshes = writeTiledMeshes(
+      terrain, layout, {{root / paths::kDsmMesh, 1}, {root / paths::kDsmMeshForEditing, 2}}, tileProgress);
+  writeTextFile(root / paths::kDsmMeshList, lines(meshes.tileRoots[0]));
+  writeTextFile(root / paths::kDsmMeshForEditingList, lines(meshes.tileRoots[1]));
+
+  steps.report(89, "Writing the camera flight");
+  const std::vector<FlightCamera> cameras = planFlight(terrain, layout, options.images);
+  std::vector<std::string> orientationFiles;
+  std::vector<std::string> imageNames;
+  vx::VEXAProject project;
+  for (const FlightCamera& camera : cameras) {
+    const std::string name = camera.orientation.imageName();
+    const std::string orientation = std::string(paths::kOrientations) + "/" + withoutExtension(name) + ".ori";
+    camera.orientation.writeFile(toUtf8(root / orientation));
+    orientationFiles.push_back(toUtf8(root / orientation));
+    imageNames.push_back(name);
+    vx::ProjectImage image;
+    image.name = name;
+    image.photoPath = std::string(paths::kColorImages) + "/" + name;
+    image.orientationPath = orientation;
+    project.addImage(image);
+  }
+  vx::writeOrientationList(toUtf8(root / paths::kOrientationList), orientationFiles);
+  writeTextFile(root / paths::kImageList, lines(imageNames));
+  stereoTopology(cameras, layout).saveTopology(toUtf8(root / paths::kTopology));
+
+  steps.report(94, "Registering the results in the project databases");
+  registerMeshes(root);
+
+  steps.report(97, "Writing the project file");
+  const osg::Vec3d low = layout.origin + osg::Vec3d(0.0, 0.0, meshes.minHeight);
+  const osg::Vec3d high = layout.origin + osg::Vec3d(layout.extent(), layout.extent(), meshes.maxHeight);
+  project.setName("Demo project " + std::to_string(options.seed));
+  project.setCoordinateSystemWkt(kWkt);
+  project.setTileSize(layout.tileSize);
+  project.setGroundSampleDistance(layout.tileSize / layout.textureSize);
+  project.setArea({{low.x(), low.y(), low.z()}}, {{high.x(), high.y(), high.z()}});
+  project.setTopologyPath(paths::kTopology);
+  writeTextFile(root / paths::kCoordinateSystem, std::string(kWkt) + "\n");
+  writeTextFile(root / paths::kLog, logText(options, layout, terrain, options.images));
+  project.saveProjectFile(toUtf8(root / paths::kProjectFile));
+
+  steps.report(100, "Done");
+}
+
+}  // namespace demo

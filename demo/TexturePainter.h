@@ -1,0 +1,42 @@
+#pragma once
+
+#include <osg/Image>
+#include <osg/ref_ptr>
+
+#include "demo/TerrainModel.h"
+
+namespace demo {
+
+struct Rgb {
+  double r = 0.0;
+  double g = 0.0;
+  double b = 0.0;
+};
+
+// Albedo of the demo landscape seen from above (no cast shadows): fields with furrows, roads with
+// markings, roofs with ridges, tree crowns, gardens. Coordinates as in TerrainModel.
+class TexturePainter {
+ public:
+  explicit TexturePainter(const TerrainModel& terrain);
+
+  Rgb colour(double x, double y) const;
+
+  // An RGB image of the square [x0, x0 + side] x [y0, y0 + side], `pixels` wide and high, one
+  // sample at each pixel centre. Row 0 is the southern edge (texture t = 0).
+  osg::ref_ptr<osg::Image> paint(double x0, double y0, double side, int pixels) const;
+
+ private:
+  Rgb roofColour(const BuildingHit& hit, double x, double y) const;
+  Rgb roadColour(const RoadHit& hit, double x, double y) const;
+  Rgb fieldColour(const FieldHit& field, double x, double y) const;
+  Rgb gardenColour(double x, double y) const;
+  Rgb treeColour(const TreeHit& hit, double x, double y) const;
+
+  const TerrainModel& terrain_;
+};
+
+// The square block of `image` starting at pixel (column, row), `size` pixels wide, reduced by
+// averaging `factor` x `factor` pixel blocks.
+osg::ref_ptr<osg::Image> reduceBlock(const osg::Image& image, int column, int row, int size, int factor);
+
+}  // namespace demo

@@ -1,0 +1,48 @@
+#pragma once
+
+// Helpers shared by the core library's file readers and writers. Not part of the public interface.
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace vx {
+namespace detail {
+
+namespace fs = std::filesystem;
+
+// UTF-8 text <-> path, independent of the process locale.
+fs::path pathFromUtf8(const std::string& utf8);
+std::string utf8(const fs::path& path);
+
+// Whole file as bytes. Throws std::runtime_error naming the file when it cannot be read.
+std::string readFile(const fs::path& path);
+// Writes `content` to a temporary file beside `path`, then renames it over `path`.
+// Throws std::runtime_error naming the file; the target is untouched on failure.
+void writeFileAtomically(const fs::path& path, const std::string& content);
+
+// Locale-independent number text: shortest representation that reads back exactly. Parsing
+// ignores surrounding blanks and line breaks.
+std::string formatDouble(double value);
+std::optional<double> parseDouble(std::string_view text);
+std::optional<long long> parseInteger(std::string_view text);
+
+// Text lines without their line end ("\n" or "\r\n"); a leading UTF-8 byte order mark is dropped.
+class LineReader {
+ public:
+  explicit LineReader(std::string text);
+  bool next(std::string_view& line);
+  int lineNumber() const { return lineNumber_; }
+
+ private:
+  std::string text_;
+  size_t pos_ = 0;
+  int lineNumber_ = 0;
+};
+
+// Without surrounding blanks and line breaks.
+std::string_view trim(std::string_view text);
+
+}  // namespace detail
+}  // namespace vx

@@ -1,0 +1,168 @@
+#include "vx/VEXAProject.h"
+
+#include <boost/nowide/convert.hpp>
+#include <sstream>
+#include <stdexcept>
+#include <system_error>
+
+#include "ProjectXml.h"
+
+namespace vx {
+
+namespace {
+
+using namespace detail;
+
+constexpr const char* kDefaultTopology = "Internal/Topologies/Topology.tif";
+
+// Reads the optional elements of one project file, naming the element in every error.
+class ProjectReader {
+ public:
+  ProjectReader(const ptree& root, const fs::path& file) : root_(root), file_(file) {}
+
+  std::string text(const ptree& node, const std::string& key, const std::string& fallback = {}) const {
+    return node.get<std::string>(key, fallback);
+  }
+
+  double number(const std::string& key, double fallback) const {
+    auto value = root_.get_optional<std::string>(key);
+    if (!value) return fallback;
+    auto number = parseDouble(*value);
+    if (!number) fail("<" + key + "> is not a number: \"" + *value + "\"");
+    return *number;
+  }
+
+  std::array<double, 3> point(const std::string& key) const {
+    auto value = root_.get_optional<std::string>(key);
+    if (!value) return {{0, 0, 0}};
+    std::istringstream in(*value);
+    std::array<double, 3> result{};
+    std::string part;
+    int count = 0;
+    while (in >> part) {
+      auto number = parseDouble(part);
+      if (!number || count == 3) fail("<" + key + "> must hold three numbers: \"" + *value + "\"");
+      result[count++] = *number;
+    }
+    if (count != 3) fail("<" + key + "> must hold three numbers: \"" + *value + "\"");
+    return result;
+  }
+
+  bool flag(const ptree& node, const std::string& key, bool fallback) const {
+    const std::string value(trim(node.get<std::string>(key, fallback ? "true" : "false")));
+    if (value == "true" || value == "1") return true;
+    if (value == "false" || value == "0") return false;
+    fail("<" + key + "> must be true or false: \"" + value + "\"");
+  }
+
+  [[noreturn]] void fail(const std::string& problem) const {
+    throw std::runtime_error("The project file " + utf8(file_) + " is invalid: " + problem + ".");
+  }
+
+ private:
+  const ptree& root_;
+  const fs::path& file_;
+};
+
+std::string pointText(const std::array<double, 3>& p) {
+  return formatDouble(p[0]) + " " + formatDouble(p[1]) + " " + formatDouble(p[2]);
+}
+
+}  // namespace
+
+VEXAProject::VEXAProject() : topologyPath_(kDefaultTopology) {}
+
+void VEXAProject::loadProjectFile(const std::string& path) {
+  const fs::path file = pathFromUtf8(path);
+  const ptree root = readProjectTree(file);
+  const int version = projectFileVersion(root, file);
+  if (version > kFileVersion) {
+    throw std::runtime_error("The project file " + path + " has file version " +
+                             std::to_string(version) + ", but this VEXA reads versions up to " +
+                             std::to_string(kFileVersion) + ". Please use a newer VEXA.");
+  }
+  // Version 1 has the same elements; only the folder layout differs (see the structure update).
+  ProjectReader reader(root, file);
+  VEXAProject loaded;
+  loaded.folder_ = folder_.empty() ? utf8(fs::absolute(file).parent_path()) : folder_;
+  loaded.name_ = reader.text(root, "name");
+  loaded.wkt_ = reader.text(root, "coordinateSystem");
+  loaded.tileSize_ = reader.number("tileSize", tileSize_);
+  loaded.gsd_ = reader.number("groundSampleDistance", gsd_);
+  loaded.areaMin_ = reader.point("area.min");
+  loaded.areaMax_ = reader.point("area.max");
+  loaded.correctionShape_ = reader.text(root, "correctionShapefile");
+  loaded.areaShape_ = reader.text(root, "areaShapefile");
+  loaded.topologyPath_ = reader.text(root, "topology", kDefaultTopology);
+  if (auto images = root.get_child_optional("images")) {
+    for (const auto& [key, node] : *images) {
+      if (key != "image") continue;
+      ProjectImage image;
+      image.name = reader.text(node, "name");
+      image.photoPath = reader.text(node, "photo");
+      image.orientationPath = reader.text(node, "orientation");
+      image.selected = reader.flag(node, "selected", true);
+      loaded.images_.push_back(image);
+    }
+  }
+  *this = std::move(loaded);
+}
+
+void VEXAProject::saveProjectFile(const std::string& path) const {
+  ptree root;
+  root.put("version", kFileVersion);
+  root.put("name", name_);
+  root.put("coordinateSystem", wkt_);
+  root.put("tileSize", formatDouble(tileSize_));
+  root.put("groundSampleDistance", formatDouble(gsd_));
+  root.put("area.min", pointText(areaMin_));
+  root.put("area.max", pointText(areaMax_));
+  root.put("correctionShapefile", correctionShape_);
+  root.put("areaShapefile", areaShape_);
+  root.put("topology", topologyPath_);
+  ptree& images = root.put_child("images", ptree());
+  for (const ProjectImage& image : images_) {
+    ptree node;
+    node.put("name", image.name);
+    node.put("photo", image.photoPath);
+    node.put("orientation", image.orientationPath);
+    node.put("selected", image.selected ? "true" : "false");
+    images.add_child("image", node);
+  }
+  writeProjectTree(pathFromUtf8(path), root);
+}
+
+std::wstring VEXAProject::projectFolder() const { return boost::nowide::widen(folder_); }
+
+int VEXAProject::setOutputFolder(const std::string& folder, int, int) {
+  std::error_code error;
+  fs::path path = pathFromUtf8(folder);
+  if (folder.empty() || !fs::is_directory(path, error)) return 1;
+  path = fs::absolute(path, error).lexically_normal();
+  if (error) return 1;
+  if (!path.has_filename() && path != path.root_path()) path = path.parent_path();
+  folder_ = utf8(path);
+  return 0;
+}
+
+void VEXAProject::setArea(const std::array<double, 3>& mn, const std::array<double, 3>& mx) {
+  areaMin_ = mn;
+  areaMax_ = mx;
+}
+
+ImageOrientation VEXAProject::imageOrientation(const ProjectImage& image) const {
+  if (image.orientationPath.empty()) {
+    throw std::runtime_error("The image \"" + image.name + "\" has no orientation file.");
+  }
+  return ImageOrientation::readFile(utf8(pathFromUtf8(folder_) / pathFromUtf8(image.orientationPath)));
+}
+
+StereoModels VEXAProject::stereoModels() const {
+  StereoModels models;
+  if (!topologyPath_.empty()) {
+    models.loadTopology(utf8(pathFromUtf8(folder_) / pathFromUtf8(topologyPath_)));
+  }
+  return models;
+}
+
+}  // namespace vx

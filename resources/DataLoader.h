@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QFileInfo>
+#include <QList>
+#include <QObject>
+#include <QRunnable>
+#include <QString>
+
+#include <memory>
+
+#include <osg/Node>
+#include <osg/ref_ptr>
+
+class QSemaphore;
+
+namespace MeshTree {
+
+// Reads resource files on a pool thread. Auto-delete is off: the model deletes the loader after
+// waitUntilDone(), once its result signal has arrived.
+class DataLoader : public QObject, public QRunnable {
+  Q_OBJECT
+
+ public:
+  explicit DataLoader(const QList<std::shared_ptr<QFileInfo>>& files, QObject* parent = nullptr);
+  ~DataLoader() override;
+
+  void run() override;
+
+  const QList<std::shared_ptr<QFileInfo>>& files() const { return files_; }
+  // One node per file, in file order; complete only after signal_finished.
+  const QList<osg::ref_ptr<osg::Node>>& results() const { return results_; }
+
+  // Blocks until run() has returned (at once when it never started).
+  void waitUntilDone();
+  // Marks the loader as handed to the pool; waitUntilDone() waits only for started loaders.
+  void markStarted() { started_ = true; }
+
+ signals:
+  void signal_finished();
+  void signal_failed(QString errorString);
+
+ private:
+  void readFiles();
+
+  QList<std::shared_ptr<QFileInfo>> files_;
+  QList<osg::ref_ptr<osg::Node>> results_;
+  // Shared with run(), which releases it as its very last step: the model may delete the loader
+  // right after, so run() must not touch any member by then.
+  std::shared_ptr<QSemaphore> done_;
+  bool started_ = false;
+};
+
+}  // namespace MeshTree

@@ -1,0 +1,117 @@
+#include "shell/MessageDialogs.h"
+
+#include "shell/InitFile.h"
+
+#include <QCheckBox>
+#include <QGridLayout>
+
+namespace qvx {
+
+std::unique_ptr<QMessageBox> makeMessageBox(QMessageBox::Icon icon, const QString& text) {
+  // No parent: a box must be able to appear before the main window exists.
+  auto box = std::make_unique<QMessageBox>();
+  box->setWindowTitle(QStringLiteral("VEXA"));
+  box->setIcon(icon);
+  box->setText(text);
+  box->setWindowFlags(box->windowFlags() | Qt::WindowStaysOnTopHint);
+  return box;
+}
+
+std::unique_ptr<QMessageBox> makeCriticalBox(const QString& text) {
+  return makeMessageBox(QMessageBox::Critical, text);
+}
+
+std::unique_ptr<QMessageBox> makeInformationBox(const QString& text) {
+  return makeMessageBox(QMessageBox::Information, text);
+}
+
+std::unique_ptr<QMessageBox> makeWarningBox(const QString& text) {
+  return makeMessageBox(QMessageBox::Warning, text);
+}
+
+std::unique_ptr<QMessageBox> makeConfirmationBox(const QString& text) {
+  auto box = makeMessageBox(QMessageBox::Question, text);
+  box->setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
+  return box;
+}
+
+std::unique_ptr<QMessageBox> makeOkCancelQuestion(const QString& text) {
+  auto box = makeMessageBox(QMessageBox::Question, text);
+  box->addButton(QMessageBox::Ok);
+  box->addButton(QMessageBox::Cancel);
+  return box;
+}
+
+std::unique_ptr<QMessageBox> makeYesNoQuestion(const QString& text) {
+  auto box = makeMessageBox(QMessageBox::Question, text);
+  box->setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+  return box;
+}
+
+std::unique_ptr<QMessageBox> makeSaveQuestion(const QString& text) {
+  auto box = makeMessageBox(QMessageBox::Question, text);
+  box->setStandardButtons(QMessageBox::Save | QMessageBox::Cancel | QMessageBox::Reset);
+  return box;
+}
+
+std::unique_ptr<QMessageBox> makeShortcutBox(const QString& text) {
+  auto box = makeMessageBox(QMessageBox::NoIcon, text);
+  box->setWindowTitle(QStringLiteral("VEXA Shortcuts"));
+  box->setStyleSheet(QStringLiteral("QLabel{min-width: %1}").arg(box->width()));
+  return box;
+}
+
+std::unique_ptr<QMessageBox> makeSilenceableWarning(const QString& text) {
+  auto box = makeMessageBox(QMessageBox::Warning, text);
+  auto* dontShowAgain = new QCheckBox(QStringLiteral("Don't show this again"), box.get());
+  dontShowAgain->setObjectName(QStringLiteral("checkBoxDontShowAgain"));
+  static_cast<QGridLayout*>(box->layout())->addWidget(dontShowAgain, 1, 2);
+  return box;
+}
+
+int criticalBox(const QString& text) {
+  makeCriticalBox(text)->exec();
+  return 0;
+}
+
+int informationBox(const QString& text) {
+  makeInformationBox(text)->exec();
+  return 0;
+}
+
+int warningBox(const QString& text) {
+  makeWarningBox(text)->exec();
+  return 0;
+}
+
+bool confirmationBox(const QString& text) {
+  return makeConfirmationBox(text)->exec() == QMessageBox::Ok;
+}
+
+QMessageBox::StandardButton okCancelQuestion(const QString& text) {
+  return QMessageBox::StandardButton(makeOkCancelQuestion(text)->exec());
+}
+
+QMessageBox::StandardButton yesNoQuestion(const QString& text) {
+  return QMessageBox::StandardButton(makeYesNoQuestion(text)->exec());
+}
+
+QMessageBox::StandardButton saveQuestion(const QString& text) {
+  return QMessageBox::StandardButton(makeSaveQuestion(text)->exec());
+}
+
+int shortcutBox(const QString& text) {
+  makeShortcutBox(text)->exec();
+  return 0;
+}
+
+int silenceableWarning(const QString& text, quint32 dialogId) {
+  if (InitFile::isDialogIgnored(dialogId)) return -1;
+  auto box = makeSilenceableWarning(text);
+  box->exec();
+  if (box->findChild<QCheckBox*>(QStringLiteral("checkBoxDontShowAgain"))->isChecked())
+    InitFile::ignoreDialog(dialogId);
+  return 0;
+}
+
+}  // namespace qvx

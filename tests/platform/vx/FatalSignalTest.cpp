@@ -1,0 +1,39 @@
+#include <QTemporaryDir>
+#include <QTest>
+#include <csignal>
+#include <memory>
+
+#include "TestProjects.h"
+#include "vx/Vexa.h"
+
+namespace {
+extern "C" void forwardSignal(int signalNumber) { vx::handleFatalSignal(signalNumber); }
+}  // namespace
+
+class FatalSignalTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void signalsAreAppendedToTheCrashLog() {
+    QTemporaryDir dir;
+    const std::string previous = vx::crashLogPath();
+    QVERIFY(QString::fromStdString(previous).endsWith("vexa_crash.log"));
+    const QString log = dir.filePath("crash.log");
+    vx::setCrashLogPath(log.toStdString());
+
+    vx::handleFatalSignal(11);
+    QCOMPARE(vx::lastFatalSignal(), 11);
+    // Through a real handler, as the editor installs it.
+    auto old = std::signal(SIGUSR1, forwardSignal);
+    std::raise(SIGUSR1);
+    std::signal(SIGUSR1, old);
+    QCOMPARE(vx::lastFatalSignal(), int(SIGUSR1));
+    QCOMPARE(testprojects::readText(log), "VEXA terminated by fatal signal 11\nVEXA terminated by fatal signal " +
+                                              QByteArray::number(SIGUSR1) + "\n");
+    vx::setCrashLogPath(previous);
+  }
+};
+
+std::unique_ptr<QObject> makeFatalSignalTest() { return std::make_unique<FatalSignalTest>(); }
+
+#include "FatalSignalTest.moc"

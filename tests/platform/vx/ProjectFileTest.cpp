@@ -1,0 +1,150 @@
+#include <QTemporaryDir>
+#include <QTest>
+#include <memory>
+
+#include "TestProjects.h"
+#include "vx/VEXAProject.h"
+
+using testprojects::readText;
+using testprojects::writeText;
+
+namespace {
+QString loadError(const QString& path) {
+  try {
+    vx::VEXAProject().loadProjectFile(path.toStdString());
+  } catch (const std::runtime_error& e) {
+    return QString::fromUtf8(e.what());
+  }
+  return "no exception";
+}
+}  // namespace
+
+class ProjectFileTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void roundTripKeepsEverySetting() {
+    QTemporaryDir dir;
+    vx::VEXAProject project;
+    project.setName(u8"  Stadt  Ü  ");
+    project.setCoordinateSystemWkt("PROJCS[\"a <b> & 'c'\",UNIT[\"metre\",1]]");
+    project.setTileSize(62.5);
+    project.setGroundSampleDistance(0.1);
+    project.setArea({{-1.5, 2, 3}}, {{1e6, 2e6 + 0.25, 400}});
+    project.setCorrectionShapefile("Internal/Editor/CorrectionShape.shp");
+    project.setAreaShapefile("Internal/Shapefiles/AreaShape.shp");
+    project.setTopologyPath("Internal/Topologies/Topology.tif");
+    project.addImage({u8"Bild 1.jpg", "Images/Bild 1.jpg", "Internal/Orientations/Bild 1.ori", true});
+    project.addImage({"b.jpg", "Images/b.jpg", "Internal/Orientations/b.ori", false});
+    const QString path = dir.filePath("Project.vpr");
+    project.saveProjectFile(path.toStdString());
+    const QByteArray xml = readText(path);
+    QVERIFY(xml.contains("<VEXAProject>") && xml.contains("<version>2</version>"));
+
+    vx::VEXAProject read;
+    read.loadProjectFile(path.toStdString());
+    QCOMPARE(read.name(), project.name());
+    QCOMPARE(read.coordinateSystemWkt(), project.coordinateSystemWkt());
+    QCOMPARE(read.tileSize(), 62.5);
+    QCOMPARE(read.groundSampleDistance(), 0.1);
+    QVERIFY(read.areaMin() == project.areaMin() && read.areaMax() == project.areaMax());
+    QCOMPARE(read.correctionShapefile(), project.correctionShapefile());
+    QCOMPARE(read.areaShapefile(), project.areaShapefile());
+    QCOMPARE(read.topologyPath(), project.topologyPath());
+    QCOMPARE(read.imageCount(), size_t(2));
+    QCOMPARE(read.image(0).name, project.image(0).name);
+    QCOMPARE(read.image(0).photoPath, project.image(0).photoPath);
+    QCOMPARE(read.image(0).orientationPath, project.image(0).orientationPath);
+    QVERIFY(read.isImageSelected(read.image(0)) && !read.isImageSelected(read.image(1)));
+    // Without an output folder the project lives where its file is.
+    QCOMPARE(QString::fromStdWString(read.projectFolder()), QDir(dir.path()).absolutePath());
+  }
+
+  void saveKeepsThePreviousFileAsBackup() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("Project.vpr");
+    vx::VEXAProject project;
+    project.setName("first");
+    project.saveProjectFile(path.toStdString());
+    QVERIFY(!QFile::exists(path + ".backup"));
+    project.setName("second");
+    project.saveProjectFile(path.toStdString());
+    QVERIFY(readText(path + ".backup").contains("<name>first</name>"));
+    QVERIFY(readText(path).contains("<name>second</name>"));
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files).size(), 2);  // no temporary files left
+  }
+
+  void loadErrorsAreClear_data() {
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("malformed") << QByteArray("<VEXAProject><version>2</version>") << "is not valid XML: ";
+    QTest::newRow("binary") << QByteArray("\x01\x02\xff\xfe", 4) << "is not valid XML: ";
+    QTest::newRow("other root") << QByteArray("<Project><version>2</version></Project>")
+                                << "has no <VEXAProject> root element.";
+    QTest::newRow("no version") << QByteArray("<VEXAProject><name>a</name></VEXAProject>")
+                                << "has no valid <version> element.";
+    QTest::newRow("newer") << QByteArray("<VEXAProject><version>3</version></VEXAProject>")
+                           << "has file version 3, but this VEXA reads versions up to 2.";
+    QTest::newRow("bad number")
+        << QByteArray("<VEXAProject><version>2</version><tileSize>1,5</tileSize></VEXAProject>")
+        << "is invalid: <tileSize> is not a number: \"1,5\".";
+    QTest::newRow("bad flag")
+        << QByteArray("<VEXAProject><version>2</version><images><image><selected>yes</selected>"
+                      "</image></images></VEXAProject>")
+        << "<selected> must be true or false";
+  }
+  void loadErrorsAreClear() {
+    QFETCH(QByteArray, content);
+    QFETCH(QString, expected);
+    QTemporaryDir dir;
+    const QString path = dir.filePath("Project.vpr");
+    writeText(path, content);
+    const QString message = loadError(path);
+    QVERIFY2(message.startsWith("The project file " + path + " ") && message.contains(expected),
+             qPrintable(message));
+  }
+
+  void missingAndUnreadableFiles() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("Project.vpr");
+    QCOMPARE(loadError(path), "The project file " + path + " does not exist.");
+    QVERIFY(QDir().mkpath(path));
+    QCOMPARE(loadError(path), "The project file " + path + " is not a file.");
+  }
+
+  void failedLoadKeepsTheProject() {
+    QTemporaryDir dir;
+    vx::VEXAProject project;
+    project.setName("kept");
+    writeText(dir.filePath("bad.vpr"), "<VEXAProject><version>9</version></VEXAProject>");
+    QVERIFY_EXCEPTION_THROWN(project.loadProjectFile(dir.filePath("bad.vpr").toStdString()),
+                             std::runtime_error);
+    QCOMPARE(project.name(), std::string("kept"));
+  }
+
+  void outputFolderAndProjectFiles() {
+    QTemporaryDir dir;
+    const QString folder = dir.filePath(QString::fromUtf8("Projekt_ü"));
+    QVERIFY(QDir().mkpath(folder + "/Internal/Orientations"));
+    vx::VEXAProject project;
+    QVERIFY(project.setOutputFolder(dir.filePath("none").toStdString(), 0, 0) != 0);
+    QVERIFY(project.setOutputFolder("", 0, 0) != 0);
+    QCOMPARE(project.setOutputFolder((folder + "/").toStdString(), 0, 0), 0);
+    QCOMPARE(QString::fromStdWString(project.projectFolder()), folder);
+
+    testprojects::nadirOrientation("a.jpg", 5).writeFile((folder + "/Internal/Orientations/a.ori").toStdString());
+    vx::StereoModels(3).saveTopology((folder + "/Internal/Topology.tif").toStdString());
+    project.addImage({"a.jpg", "Images/a.jpg", "Internal/Orientations/a.ori", true});
+    project.addImage({"b.jpg", "Images/b.jpg", "", true});
+    project.setTopologyPath("Internal/Topology.tif");
+    QCOMPARE(project.imageOrientation(project.image(0)).projectionCenter()[0], 5.0);
+    QVERIFY_EXCEPTION_THROWN(project.imageOrientation(project.image(1)), std::runtime_error);
+    QCOMPARE(project.stereoModels().imageCount(), 3);
+    project.setTopologyPath("Internal/none.tif");
+    QCOMPARE(project.stereoModels().imageCount(), 0);
+  }
+};
+
+std::unique_ptr<QObject> makeProjectFileTest() { return std::make_unique<ProjectFileTest>(); }
+
+#include "ProjectFileTest.moc"

@@ -1,0 +1,131 @@
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "project/ProjectOpener.h"
+#include "tests/platform/vx/TestProjects.h"
+#include "vx/VEXAProject.h"
+#include "vx/Vexa.h"
+
+using testprojects::readText;
+using testprojects::writeText;
+
+namespace {
+// Records the dialogs and answers the update question as told.
+struct Dialogs {
+  bool acceptUpdate = false;
+  QStringList questions, criticals;
+  qvx::ProjectOpenerUi ui() {
+    return {[this](const QString& q) { questions << q; return acceptUpdate; },
+            [this](const QString& m) { criticals << m; }};
+  }
+};
+}  // namespace
+
+class ProjectOpenerTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void missingFile() {
+    QTemporaryDir dir;
+    Dialogs dialogs;
+    QDir::setCurrent(dir.path());
+    QVERIFY(!qvx::openProjectFile("none/Project.vpr", dialogs.ui()));
+    QCOMPARE(dialogs.criticals, QStringList{"File " + dir.filePath("none/Project.vpr") + " does not exist."});
+    QVERIFY(dialogs.questions.isEmpty());
+  }
+
+  void currentProjectOpensWithoutQuestions() {
+    QTemporaryDir dir;
+    vx::VEXAProject saved;
+    saved.setName("current");
+    saved.saveProjectFile(dir.filePath("Project.vpr").toStdString());
+    Dialogs dialogs;
+    auto project = qvx::openProjectFile(dir.filePath("Project.vpr"), dialogs.ui());
+    QVERIFY(project);
+    QCOMPARE(project->name(), std::string("current"));
+    QCOMPARE(QString::fromStdWString(project->projectFolder()), dir.path());
+    QVERIFY(dialogs.questions.isEmpty() && dialogs.criticals.isEmpty());
+  }
+
+  void declinedUpdateOpensNothing() {
+    QTemporaryDir dir;
+    testprojects::makeVersion1Project(dir.path(), 2);
+    const QByteArray before = readText(dir.filePath("Project.vpr"));
+    Dialogs dialogs;
+    QVERIFY(!qvx::openProjectFile(dir.filePath("Project.vpr"), dialogs.ui()));
+    QCOMPARE(dialogs.questions.size(), 1);
+    std::vector<char> message(4096);
+    QCOMPARE(vx::projectStructureUpdateMessage(dir.path().toUtf8().constData(), message.data(), message.size()), 0);
+    QCOMPARE(dialogs.questions.first(), QString::fromUtf8(message.data()) + "\nDo you want to perform the update?");
+    QVERIFY(dialogs.criticals.isEmpty());
+    QCOMPARE(readText(dir.filePath("Project.vpr")), before);
+    QVERIFY(QFileInfo(dir.filePath("Orientations/img0.ori")).isFile());
+  }
+
+  void acceptedUpdateMigratesAndOpens() {
+    QTemporaryDir dir;
+    testprojects::makeVersion1Project(dir.path(), 2);
+    Dialogs dialogs;
+    dialogs.acceptUpdate = true;
+    auto project = qvx::openProjectFile(dir.filePath("Project.vpr"), dialogs.ui());
+    QVERIFY(project);
+    QCOMPARE(dialogs.questions.size(), 1);
+    QVERIFY(dialogs.criticals.isEmpty());
+    QCOMPARE(project->image(0).orientationPath, std::string("Internal/Orientations/img0.ori"));
+    QCOMPARE(project->imageOrientation(project->image(1)).imageName(), std::string("img1.jpg"));
+    QVERIFY(QFileInfo(dir.filePath("Internal/Editor")).isDir());
+  }
+
+  void failedUpdateIsReported() {
+    QTemporaryDir dir;
+    testprojects::makeVersion1Project(dir.path(), 1);
+    writeText(dir.filePath("Internal/Orientations/img0.ori"), "in the way");
+    Dialogs dialogs;
+    dialogs.acceptUpdate = true;
+    QVERIFY(!qvx::openProjectFile(dir.filePath("Project.vpr"), dialogs.ui()));
+    QCOMPARE(dialogs.criticals.size(), 1);
+    QVERIFY2(dialogs.criticals.first().startsWith("The project structure of " + dir.path() + " could not be updated: ") &&
+                 dialogs.criticals.first().contains("img0.ori"),
+             qPrintable(dialogs.criticals.first()));
+  }
+
+  void unreadableProjectsAreReported_data() {
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("malformed") << QByteArray("<VEXAProject><version>2</version>")
+                               << "VEXA wasn't able to read the Project: The project file %1 is not valid XML: ";
+    QTest::newRow("newer") << QByteArray("<VEXAProject><version>3</version></VEXAProject>")
+                           << "VEXA wasn't able to read the Project: The project file %1 has file version 3";
+  }
+  void unreadableProjectsAreReported() {
+    QFETCH(QByteArray, content);
+    QFETCH(QString, expected);
+    QTemporaryDir dir;
+    writeText(dir.filePath("Project.vpr"), content);
+    Dialogs dialogs;
+    QVERIFY(!qvx::openProjectFile(dir.filePath("Project.vpr"), dialogs.ui()));
+    QCOMPARE(dialogs.criticals.size(), 1);
+    QVERIFY2(dialogs.criticals.first().startsWith(expected.arg(dir.filePath("Project.vpr"))),
+             qPrintable(dialogs.criticals.first()));
+  }
+
+  void fileBesideNoProjectIsReported() {
+    QTemporaryDir dir;
+    writeText(dir.filePath("other.vpr"), "<VEXAProject><version>2</version></VEXAProject>");
+    Dialogs dialogs;
+    QVERIFY(!qvx::openProjectFile(dir.filePath("other.vpr"), dialogs.ui()));
+    QCOMPARE(dialogs.criticals.size(), 1);
+    QVERIFY(dialogs.criticals.first().startsWith("Could not check the project structure of " + dir.path() + ": "));
+    QVERIFY(dialogs.criticals.first().contains("Project.vpr is missing or cannot be read"));
+  }
+
+  void emptyCallbacksAreSafe() {
+    QTemporaryDir dir;
+    testprojects::makeVersion1Project(dir.path(), 1);
+    QVERIFY(!qvx::openProjectFile(dir.filePath("Project.vpr"), {}));
+    QVERIFY(!qvx::openProjectFile(dir.filePath("none.vpr"), {}));
+  }
+};
+
+QTEST_GUILESS_MAIN(ProjectOpenerTest)
+#include "ProjectOpenerTest.moc"
