@@ -2,13 +2,19 @@
 #include "app/ExceptionReport.h"
 #include "app/ProcessSetup.h"
 #include "img/images/Images.h"
+#include "me/Augments.h"
 #include "shell/VexaEditor.h"
+#include "vxdb/Database.h"
 
 #include <QApplication>
+#include <QScreen>
 
 int main(int argc, char* argv[]) {
   vexaInitImages();
   QApplication application(argc, argv);
+  // The suite's libraries are set up once, before anything uses them.
+  const vxdb::Init databaseInit;
+  const vx::me::Init meshEditingInit;
   try {
     installUtf8Locale();
     installFatalSignalHandlers();
@@ -24,6 +30,8 @@ int main(int argc, char* argv[]) {
     }
 
     VexaEditor editor;
+    // Without a window manager (a bare X server) maximizing does nothing; start at full size anyway.
+    editor.setGeometry(QGuiApplication::primaryScreen()->availableGeometry());
     editor.showMaximized();
     // Before any file is opened, so the first finished load triggers the batch rendering.
     if (!options.render_directory.empty())

@@ -1,6 +1,5 @@
 #include "demo/DemoProject.h"
 
-#include <cstdio>
 #include <sstream>
 #include <stdexcept>
 #include <system_error>

@@ -4,20 +4,6 @@
 
 namespace demo {
 
-std::uint64_t mixBits(std::uint64_t x) {
-  x += 0x9e3779b97f4a7c15ULL;
-  x = (x ^ (x >> 30)) * 0xbf58476d1ce4e5b9ULL;
-  x = (x ^ (x >> 27)) * 0x94d049bb133111ebULL;
-  return x ^ (x >> 31);
-}
-
-double hashUnit(unsigned seed, std::uint64_t salt, std::int64_t i, std::int64_t j) {
-  std::uint64_t h = mixBits(static_cast<std::uint64_t>(seed) * 0x632be59bd9b4e019ULL + salt);
-  h = mixBits(h ^ static_cast<std::uint64_t>(i));
-  h = mixBits(h ^ (static_cast<std::uint64_t>(j) * 0xd6e8feb86659fd93ULL));
-  return static_cast<double>(h >> 11) * (1.0 / 9007199254740992.0);
-}
-
 namespace {
 
 double fade(double t) { return t * t * t * (t * (t * 6.0 - 15.0) + 10.0); }

@@ -91,6 +91,7 @@ double Building::roofHeight(double v) const {
 TerrainModel::TerrainModel(unsigned seed, double extent) : seed_(seed), extent_(extent) {
   buildingGridSide_ = std::max(1, static_cast<int>(std::ceil(extent_ / buildingCell_)));
   buildingGrid_.assign(static_cast<size_t>(buildingGridSide_) * buildingGridSide_, {});
+  planFields();
   planRoads();
   planVillages();
   planBuildings();
@@ -307,7 +308,7 @@ void TerrainModel::planBuildings() {
       const double x = farms.uniform(30.0, std::max(31.0, extent_ - 30.0));
       const double y = farms.uniform(30.0, std::max(31.0, extent_ - 30.0));
       const double angle = farms.uniform(0.0, kPi);
-      const bool crowded = nearRoad(x, y, 12.0) || villageWeight(x, y) > 0.0;
+      const bool crowded = nearRoad(x, y, 12.0) || villageWeight(x, y) > 0.0 || inForest(x, y);
       if (crowded) continue;
       Building house;
       house.cosA = std::cos(angle);
@@ -354,22 +355,22 @@ void TerrainModel::planTrees() {
       double height = 0.0;
       if (villageWeight(x, y) > 0.0) {
         if (pick < 0.04) {
-          radius = 2.0 + 1.5 * size;
-          height = 6.0 + 5.0 * tall;
+          radius = 2.5 + 1.5 * size;
+          height = 5.0 + 3.0 * tall;
         }
       } else if (inForest(x, y)) {
-        if (pick < 0.9) {
-          radius = 2.3 + 1.5 * size;
-          height = 12.0 + 8.0 * tall;
+        if (pick < 0.92) {
+          radius = 3.2 + 1.5 * size;
+          height = 9.0 + 5.0 * tall;
         }
       } else if (fieldAt(x, y).border < 2.0) {
         if (pick < 0.5) {
-          radius = 1.8 + 1.2 * size;
-          height = 6.0 + 4.0 * tall;
+          radius = 2.2 + 1.2 * size;
+          height = 5.0 + 3.0 * tall;
         }
       } else if (pick < 0.003) {
-        radius = 3.0 + 1.5 * size;
-        height = 10.0 + 5.0 * tall;
+        radius = 3.5 + 1.5 * size;
+        height = 8.0 + 4.0 * tall;
       }
       if (radius <= 0.0) continue;
       if (x < radius || y < radius || x > extent_ - radius || y > extent_ - radius) continue;
@@ -397,6 +398,11 @@ bool TerrainModel::roadAt(double x, double y, double margin, RoadHit& hit) const
   bool found = false;
   double best = 0.0;
   for (const Road& road : roads_) {
+    // Cheap rejection: the meander keeps the centre line within `amplitude` of `offset`.
+    const double position = road.northSouth ? x : y;
+    const double maxSlope = road.amplitude * road.wavenumber;
+    if ((std::abs(position - road.offset) - road.amplitude) / std::sqrt(1.0 + maxSlope * maxSlope) - road.halfWidth >= margin)
+      continue;
     double across = 0.0;
     double along = 0.0;
     road.locate(x, y, across, along);
@@ -446,7 +452,7 @@ double TerrainModel::distanceToBuilding(double x, double y, double limit) const 
         b.toLocal(x, y, u, v);
         const double du = std::max(std::abs(u) - b.halfLength, 0.0);
         const double dv = std::max(std::abs(v) - b.halfWidth, 0.0);
-        best = std::min(best, std::hypot(du, dv));
+        best = std::min(best, std::sqrt(du * du + dv * dv));
       }
     }
   }
@@ -461,9 +467,10 @@ bool TerrainModel::treeAt(double x, double y, TreeHit& hit) const {
     for (int i = std::max(0, ci - 1); i <= std::min(treeGridSide_ - 1, ci + 1); ++i) {
       const Tree& t = trees_[static_cast<size_t>(j) * treeGridSide_ + i];
       if (t.radius <= 0.0f) continue;
-      const double d = std::hypot(x - t.x, y - t.y) / t.radius;
-      if (d >= 1.0) continue;
-      const double h = t.height * (0.55 + 0.45 * std::sqrt(1.0 - d * d));
+      const double d2 = ((x - t.x) * (x - t.x) + (y - t.y) * (y - t.y)) / (static_cast<double>(t.radius) * t.radius);
+      if (d2 >= 1.0) continue;
+      const double d = std::sqrt(d2);
+      const double h = t.height * (0.6 + 0.4 * std::sqrt(1.0 - d * d));
       if (!found || h > hit.height) {
         found = true;
         hit.distance = d;
@@ -478,20 +485,15 @@ bool TerrainModel::treeAt(double x, double y, TreeHit& hit) const {
 FieldHit TerrainModel::fieldAt(double x, double y) const {
   const int ci = static_cast<int>(std::floor(x / kFieldCell));
   const int cj = static_cast<int>(std::floor(y / kFieldCell));
-  double sx[9];
-  double sy[9];
-  int si[9];
-  int sj[9];
+  FieldSeed scratch[9];
+  const FieldSeed* seeds[9];
   int n = 0;
   int nearest = 0;
   double nearestD2 = 1e300;
   for (int j = cj - 1; j <= cj + 1; ++j) {
     for (int i = ci - 1; i <= ci + 1; ++i) {
-      sx[n] = (i + 0.1 + 0.8 * hashUnit(seed_, kSaltFields, i, j)) * kFieldCell;
-      sy[n] = (j + 0.1 + 0.8 * hashUnit(seed_, kSaltFields + 1, i, j)) * kFieldCell;
-      si[n] = i;
-      sj[n] = j;
-      const double d2 = (x - sx[n]) * (x - sx[n]) + (y - sy[n]) * (y - sy[n]);
+      seeds[n] = &fieldSeed(i, j, scratch[n]);
+      const double d2 = (x - seeds[n]->x) * (x - seeds[n]->x) + (y - seeds[n]->y) * (y - seeds[n]->y);
       if (d2 < nearestD2) {
         nearestD2 = d2;
         nearest = n;
@@ -499,30 +501,68 @@ FieldHit TerrainModel::fieldAt(double x, double y) const {
       ++n;
     }
   }
+  const FieldSeed& own = *seeds[nearest];
   FieldHit hit;
   hit.border = 1e300;
   for (int k = 0; k < n; ++k) {
     if (k == nearest) continue;
-    const double d2 = (x - sx[k]) * (x - sx[k]) + (y - sy[k]) * (y - sy[k]);
-    const double gap = std::hypot(sx[k] - sx[nearest], sy[k] - sy[nearest]);
+    const FieldSeed& other = *seeds[k];
+    const double d2 = (x - other.x) * (x - other.x) + (y - other.y) * (y - other.y);
+    const double gap = std::sqrt((other.x - own.x) * (other.x - own.x) + (other.y - own.y) * (other.y - own.y));
     hit.border = std::min(hit.border, (d2 - nearestD2) / (2.0 * gap));
   }
-  const int i = si[nearest];
-  const int j = sj[nearest];
-  hit.id = mixBits(static_cast<std::uint64_t>(i) * 0x9e3779b1ULL ^ static_cast<std::uint64_t>(j));
-  hit.stripeAngle = hashUnit(seed_, kSaltFields + 2, i, j) * kPi;
-  const double c = hashUnit(seed_, kSaltFields + 3, i, j);
-  static const Crop crops[] = {Crop::Meadow,   Crop::Wheat,    Crop::Wheat, Crop::Barley, Crop::GreenCrop,
-                               Crop::Ploughed, Crop::Rapeseed, Crop::Maize, Crop::Meadow, Crop::GreenCrop};
-  hit.crop = crops[static_cast<int>(c * 10.0) % 10];
+  hit.id = own.id;
+  hit.furrowX = own.furrowX;
+  hit.furrowY = own.furrowY;
+  hit.crop = own.crop;
   return hit;
 }
 
+TerrainModel::FieldSeed TerrainModel::makeFieldSeed(int i, int j) const {
+  static const Crop crops[] = {Crop::Meadow,   Crop::Wheat,    Crop::Wheat, Crop::Barley, Crop::GreenCrop,
+                               Crop::Ploughed, Crop::Rapeseed, Crop::Maize, Crop::Meadow, Crop::GreenCrop};
+  FieldSeed seed;
+  seed.x = (i + 0.1 + 0.8 * hashUnit(seed_, kSaltFields, i, j)) * kFieldCell;
+  seed.y = (j + 0.1 + 0.8 * hashUnit(seed_, kSaltFields + 1, i, j)) * kFieldCell;
+  const double angle = hashUnit(seed_, kSaltFields + 2, i, j) * kPi;
+  seed.furrowX = std::cos(angle);
+  seed.furrowY = std::sin(angle);
+  seed.crop = crops[static_cast<int>(hashUnit(seed_, kSaltFields + 3, i, j) * 10.0) % 10];
+  seed.id = mixBits(static_cast<std::uint64_t>(i) * 0x9e3779b1ULL ^ static_cast<std::uint64_t>(j));
+  return seed;
+}
+
+const TerrainModel::FieldSeed& TerrainModel::fieldSeed(int i, int j, FieldSeed& scratch) const {
+  const int gi = i + 1;
+  const int gj = j + 1;
+  if (gi >= 0 && gj >= 0 && gi < fieldGridSide_ && gj < fieldGridSide_)
+    return fieldSeeds_[static_cast<size_t>(gj) * fieldGridSide_ + gi];
+  scratch = makeFieldSeed(i, j);
+  return scratch;
+}
+
+void TerrainModel::planFields() {
+  // Cells -1 .. n + 1 of the field grid, so that every query inside the area finds its neighbours here.
+  fieldGridSide_ = static_cast<int>(std::ceil(extent_ / kFieldCell)) + 3;
+  fieldSeeds_.clear();
+  for (int gj = 0; gj < fieldGridSide_; ++gj) {
+    for (int gi = 0; gi < fieldGridSide_; ++gi) fieldSeeds_.push_back(makeFieldSeed(gi - 1, gj - 1));
+  }
+}
+
 double TerrainModel::villageWeight(double x, double y) const {
+  constexpr double kRagged = 6.0;
   double weight = 0.0;
+  double ragged = 0.0;
+  bool raggedKnown = false;
   for (const Village& v : villages_) {
-    const double ragged = 12.0 * (valueNoise(seed_, kSaltVillageEdge, x / 25.0, y / 25.0) - 0.5);
-    const double d = std::hypot(x - v.x, y - v.y) + ragged;
+    const double centre = std::sqrt((x - v.x) * (x - v.x) + (y - v.y) * (y - v.y));
+    if (centre - kRagged >= v.radius + 25.0) continue;
+    if (!raggedKnown) {
+      ragged = 2.0 * kRagged * (valueNoise(seed_, kSaltVillageEdge, x / 25.0, y / 25.0) - 0.5);
+      raggedKnown = true;
+    }
+    const double d = centre + ragged;
     const double inner = v.radius + 10.0;
     const double outer = v.radius + 25.0;
     if (d < inner) return 1.0;

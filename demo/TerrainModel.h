@@ -59,7 +59,7 @@ struct BuildingHit {
 
 struct TreeHit {
   double distance = 0.0;  // from the trunk, as a fraction of the crown radius
-  double height = 0.0;    // crown surface height (absolute)
+  double height = 0.0;    // crown surface above the ground
   std::uint64_t id = 0;
 };
 
@@ -68,7 +68,9 @@ enum class Crop : int { Meadow, Wheat, Barley, GreenCrop, Ploughed, Rapeseed, Ma
 struct FieldHit {
   std::uint64_t id = 0;
   double border = 0.0;  // distance to the field's edge in metres (approximate)
-  double stripeAngle = 0.0;
+  // Unit direction across the furrows.
+  double furrowX = 1.0;
+  double furrowY = 0.0;
   Crop crop = Crop::Meadow;
 };
 
@@ -110,6 +112,18 @@ class TerrainModel {
     float height = 0.0f;  // crown top above the ground
   };
 
+  struct FieldSeed {
+    double x = 0.0;
+    double y = 0.0;
+    double furrowX = 1.0;
+    double furrowY = 0.0;
+    Crop crop = Crop::Meadow;
+    std::uint64_t id = 0;
+  };
+
+  void planFields();
+  FieldSeed makeFieldSeed(int i, int j) const;
+  const FieldSeed& fieldSeed(int i, int j, FieldSeed& scratch) const;
   void planRoads();
   void planVillages();
   void planBuildings();
@@ -128,6 +142,9 @@ class TerrainModel {
   double buildingCell_ = 32.0;
   int buildingGridSide_ = 1;
   std::vector<std::vector<int>> buildingGrid_;
+  // The centres of the fields: one per cell of a jittered grid.
+  int fieldGridSide_ = 1;
+  std::vector<FieldSeed> fieldSeeds_;
   // One candidate tree per cell of a jittered grid.
   double treeCell_ = 6.0;
   int treeGridSide_ = 1;

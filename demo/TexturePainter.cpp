@@ -11,13 +11,14 @@ namespace {
 
 constexpr double kPi = 3.14159265358979323846;
 
+// Apart from the terrain's salts and from each other, with room for the offsets used below.
 enum Salt : std::uint64_t {
   kSaltGrain = 1000,
-  kSaltPatches,
-  kSaltLeaves,
-  kSaltRoof,
-  kSaltGarden,
-  kSaltAsphalt,
+  kSaltPatches = 1100,
+  kSaltLeaves = 1200,
+  kSaltRoof = 1300,
+  kSaltGarden = 1400,
+  kSaltAsphalt = 1500,
 };
 
 Rgb rgb(double r, double g, double b) { return {r, g, b}; }
@@ -36,18 +37,18 @@ TexturePainter::TexturePainter(const TerrainModel& terrain) : terrain_(terrain) 
 
 Rgb TexturePainter::colour(double x, double y) const {
   BuildingHit building;
-  if (terrain_.buildingAt(x, y, building)) return roofColour(building, x, y);
+  const unsigned seed = terrain_.seed();
+  const double grain = valueNoise(seed, kSaltGrain, x / 0.7, y / 0.7);
+  if (terrain_.buildingAt(x, y, building)) return roofColour(building, grain);
   TreeHit tree;
   if (terrain_.treeAt(x, y, tree)) return treeColour(tree, x, y);
 
-  const unsigned seed = terrain_.seed();
-  const double grain = valueNoise(seed, kSaltGrain, x / 0.7, y / 0.7);
   RoadHit road;
   if (terrain_.roadAt(x, y, 1.2, road)) {
     if (std::abs(road.across) <= road.road->halfWidth) return roadColour(road, x, y);
     const Rgb gravel = scaled(rgb(150, 142, 124), 0.9 + 0.2 * grain);
     const double t = (std::abs(road.across) - road.road->halfWidth) / 1.2;
-    return mixed(gravel, gardenColour(x, y), t * t);
+    return mixed(gravel, gardenColour(x, y, grain), t * t);
   }
 
   const double village = terrain_.villageWeight(x, y);
@@ -59,19 +60,18 @@ Rgb TexturePainter::colour(double x, double y) const {
     if (terrain_.inForest(x, y)) {
       ground = scaled(rgb(58, 70, 40), 0.8 + 0.4 * grain);
     } else {
-      ground = fieldColour(terrain_.fieldAt(x, y), x, y);
+      ground = fieldColour(terrain_.fieldAt(x, y), x, y, grain);
     }
   }
-  if (village > 0.0) ground = mixed(ground, gardenColour(x, y), village);
+  if (village > 0.0) ground = mixed(ground, gardenColour(x, y, grain), village);
   return ground;
 }
 
-Rgb TexturePainter::roofColour(const BuildingHit& hit, double x, double y) const {
+Rgb TexturePainter::roofColour(const BuildingHit& hit, double grain) const {
   static const Rgb styles[] = {rgb(168, 82, 58), rgb(80, 82, 90),    rgb(120, 86, 64),
                                rgb(144, 68, 52), rgb(170, 168, 161), rgb(94, 94, 100)};
   const Building& b = *hit.building;
   const unsigned seed = terrain_.seed();
-  const double grain = valueNoise(seed, kSaltGrain, x / 0.6, y / 0.6);
   Rgb c = scaled(styles[b.roofStyle], 0.9 + 0.2 * hashUnit(seed, kSaltRoof, b.id));
   const double au = std::abs(hit.u);
   const double av = std::abs(hit.v);
@@ -115,9 +115,8 @@ Rgb TexturePainter::roadColour(const RoadHit& hit, double x, double y) const {
   return scaled(rgb(84, 86, 90), 0.86 + 0.14 * grain + 0.12 * patch);
 }
 
-Rgb TexturePainter::fieldColour(const FieldHit& field, double x, double y) const {
+Rgb TexturePainter::fieldColour(const FieldHit& field, double x, double y, double grain) const {
   const unsigned seed = terrain_.seed();
-  const double grain = valueNoise(seed, kSaltGrain, x / 0.7, y / 0.7);
   const double patches = valueNoise(seed, kSaltPatches, x / 14.0, y / 14.0);
   if (field.border < 1.6) {
     const Rgb margin = scaled(rgb(112, 128, 72), 0.85 + 0.3 * grain);
@@ -135,7 +134,7 @@ Rgb TexturePainter::fieldColour(const FieldHit& field, double x, double y) const
     case Crop::Maize: c = rgb(92, 124, 48); furrows = 0.25; break;
   }
   const double shift = 0.94 + 0.12 * static_cast<double>(field.id % 1000) / 1000.0;
-  const double s = x * std::cos(field.stripeAngle) + y * std::sin(field.stripeAngle);
+  const double s = x * field.furrowX + y * field.furrowY;
   const double rows = 0.5 + 0.5 * std::sin(2.0 * kPi * s / 2.5);
   double f = shift * (1.0 - furrows / 2 + furrows * rows) * (0.92 + 0.16 * patches) * (0.95 + 0.1 * grain);
   // Tramlines of the tractor every 18 m.
@@ -144,9 +143,8 @@ Rgb TexturePainter::fieldColour(const FieldHit& field, double x, double y) const
   return scaled(c, f);
 }
 
-Rgb TexturePainter::gardenColour(double x, double y) const {
+Rgb TexturePainter::gardenColour(double x, double y, double grain) const {
   const unsigned seed = terrain_.seed();
-  const double grain = valueNoise(seed, kSaltGrain, x / 0.7, y / 0.7);
   const double beds = valueNoise(seed, kSaltGarden, x / 6.0, y / 6.0);
   const double lawn = valueNoise(seed, kSaltGarden + 1, x / 20.0, y / 20.0);
   if (beds > 0.78) return scaled(rgb(112, 94, 70), 0.85 + 0.3 * grain);

@@ -26,10 +26,11 @@ class TexturePainter {
   osg::ref_ptr<osg::Image> paint(double x0, double y0, double side, int pixels) const;
 
  private:
-  Rgb roofColour(const BuildingHit& hit, double x, double y) const;
+  // `grain` is the fine noise at the point, shared by the surfaces.
+  Rgb roofColour(const BuildingHit& hit, double grain) const;
   Rgb roadColour(const RoadHit& hit, double x, double y) const;
-  Rgb fieldColour(const FieldHit& field, double x, double y) const;
-  Rgb gardenColour(double x, double y) const;
+  Rgb fieldColour(const FieldHit& field, double x, double y, double grain) const;
+  Rgb gardenColour(double x, double y, double grain) const;
   Rgb treeColour(const TreeHit& hit, double x, double y) const;
 
   const TerrainModel& terrain_;

@@ -1,6 +1,7 @@
 #include "resources/DataLoader.h"
 
 #include <QSemaphore>
+#include <QThreadPool>
 
 #include <osg/StateSet>
 #include <osgDB/ReadFile>
@@ -40,6 +41,16 @@ void DataLoader::readFiles() {
     results_.append(node);
   }
   emit signal_finished();
+}
+
+void DataLoader::start() {
+  started_ = true;
+  QThreadPool::globalInstance()->start(this);
+}
+
+void DataLoader::stop() {
+  if (started_ && QThreadPool::globalInstance()->tryTake(this)) started_ = false;
+  waitUntilDone();
 }
 
 void DataLoader::waitUntilDone() {

@@ -15,8 +15,8 @@ class QSemaphore;
 
 namespace MeshTree {
 
-// Reads resource files on a pool thread. Auto-delete is off: the model deletes the loader after
-// waitUntilDone(), once its result signal has arrived.
+// Reads resource files on a pool thread. Auto-delete is off: the model deletes the loader once its
+// result signal has arrived and run() has returned (waitUntilDone), or after stop().
 class DataLoader : public QObject, public QRunnable {
   Q_OBJECT
 
@@ -30,10 +30,13 @@ class DataLoader : public QObject, public QRunnable {
   // One node per file, in file order; complete only after signal_finished.
   const QList<osg::ref_ptr<osg::Node>>& results() const { return results_; }
 
-  // Blocks until run() has returned (at once when it never started).
+  // Hands the loader to the global thread pool.
+  void start();
+  // Takes a loader that has not begun to run back from the pool, else blocks until run() has
+  // returned. Afterwards the loader may be deleted.
+  void stop();
+  // Blocks until run() has returned (at once when it was never started).
   void waitUntilDone();
-  // Marks the loader as handed to the pool; waitUntilDone() waits only for started loaders.
-  void markStarted() { started_ = true; }
 
  signals:
   void signal_finished();

@@ -8,9 +8,18 @@ using vx::me::rendering::BoundingBoxAugment;
 using vx::me::rendering::RotationCenterAugment;
 
 namespace {
+
 // Drawn by the camera but never hit by picking, so the marker at the rotation centre cannot
 // capture the next re-centring pick.
 constexpr unsigned int kAugmentNodeMask = 1;
+
+// Augments stay out of the scene's bound: the marker starts at the origin, far from georeferenced
+// data, and would otherwise pull the home view and the model size towards it.
+class NoBound : public osg::Node::ComputeBoundingSphereCallback {
+ public:
+  osg::BoundingSphere computeBound(const osg::Node&) const override { return osg::BoundingSphere(); }
+};
+
 }  // namespace
 
 AugmentController::AugmentController(QObject* parent)
@@ -21,6 +30,9 @@ AugmentController::AugmentController(QObject* parent)
       lastEye_(0.0, 0.0, 0.0) {
   root_->setName("Augments");
   root_->setNodeMask(kAugmentNodeMask);
+  root_->setComputeBoundingSphereCallback(new NoBound);
+  // Without a bound of its own the root must not be culled; its augments are culled one by one.
+  root_->setCullingActive(false);
   root_->getOrCreateStateSet()->setAttributeAndModes(
       new osg::PolygonMode(osg::PolygonMode::FRONT_AND_BACK, osg::PolygonMode::FILL));
   root_->addChild(boundingBoxes_);

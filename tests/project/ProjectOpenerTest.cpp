@@ -28,8 +28,10 @@ class ProjectOpenerTest : public QObject {
   void missingFile() {
     QTemporaryDir dir;
     Dialogs dialogs;
-    QDir::setCurrent(dir.path());
+    const QString previous = QDir::currentPath();
+    QDir::setCurrent(dir.path());  // the message names the absolute path of a relative one
     QVERIFY(!qvx::openProjectFile("none/Project.vpr", dialogs.ui()));
+    QDir::setCurrent(previous);
     QCOMPARE(dialogs.criticals, QStringList{"File " + dir.filePath("none/Project.vpr") + " does not exist."});
     QVERIFY(dialogs.questions.isEmpty());
   }

@@ -9,31 +9,25 @@ osg::ref_ptr<osg::Geometry> makeQuad(double size, double height, bool textured, 
   const float h = static_cast<float>(size / 2.0);
   const float z = static_cast<float>(height);
   osg::ref_ptr<osg::Geometry> geometry = new osg::Geometry;
+  // A fan around an off-centre vertex: a ray through the middle of the square must not run
+  // exactly along a shared triangle edge, where intersection tests may miss both triangles.
+  const osg::Vec2 corners[] = {{0.565f, 0.535f}, {0, 0}, {1, 0}, {1, 1}, {0, 1}, {0, 0}};
   osg::ref_ptr<osg::Vec3Array> vertices = new osg::Vec3Array;
-  vertices->push_back(osg::Vec3(-h, -h, z));
-  vertices->push_back(osg::Vec3(h, -h, z));
-  vertices->push_back(osg::Vec3(h, h, z));
-  vertices->push_back(osg::Vec3(-h, h, z));
+  osg::ref_ptr<osg::Vec2Array> texCoords = new osg::Vec2Array;
+  osg::ref_ptr<osg::Vec4Array> colors = new osg::Vec4Array;
+  for (const osg::Vec2& corner : corners) {
+    vertices->push_back(osg::Vec3(-h + 2 * h * corner.x(), -h + 2 * h * corner.y(), z));
+    texCoords->push_back(corner);
+    colors->push_back(osg::Vec4(corner.x(), corner.y(), 1.0f - corner.x(), 1.0f));
+  }
   geometry->setVertexArray(vertices);
   osg::ref_ptr<osg::Vec3Array> normals = new osg::Vec3Array(1);
   (*normals)[0] = osg::Vec3(0, 0, 1);
   geometry->setNormalArray(normals, osg::Array::BIND_OVERALL);
-  geometry->addPrimitiveSet(new osg::DrawArrays(GL_QUADS, 0, 4));
+  geometry->addPrimitiveSet(new osg::DrawArrays(GL_TRIANGLE_FAN, 0, static_cast<int>(vertices->size())));
 
-  if (colored) {
-    osg::ref_ptr<osg::Vec4Array> colors = new osg::Vec4Array;
-    colors->push_back(osg::Vec4(1, 0, 0, 1));
-    colors->push_back(osg::Vec4(0, 1, 0, 1));
-    colors->push_back(osg::Vec4(0, 0, 1, 1));
-    colors->push_back(osg::Vec4(1, 1, 0, 1));
-    geometry->setColorArray(colors, osg::Array::BIND_PER_VERTEX);
-  }
+  if (colored) geometry->setColorArray(colors, osg::Array::BIND_PER_VERTEX);
   if (textured) {
-    osg::ref_ptr<osg::Vec2Array> texCoords = new osg::Vec2Array;
-    texCoords->push_back(osg::Vec2(0, 0));
-    texCoords->push_back(osg::Vec2(1, 0));
-    texCoords->push_back(osg::Vec2(1, 1));
-    texCoords->push_back(osg::Vec2(0, 1));
     geometry->setTexCoordArray(0, texCoords);
     osg::ref_ptr<osg::Image> image = new osg::Image;
     image->allocateImage(8, 8, 1, GL_RGB, GL_UNSIGNED_BYTE);

@@ -1,5 +1,4 @@
 #include <atomic>
-#include <csignal>
 #include <cstring>
 #include <fcntl.h>
 #include <system_error>

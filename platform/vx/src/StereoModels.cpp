@@ -59,27 +59,24 @@ void StereoModels::saveTopology(const std::string& path) const {
   const std::string temporary = path + ".tmp";
   QuietGdalErrors quiet;
   CPLErrorReset();
+  bool written = false;
   {
     char* options[] = {const_cast<char*>("COMPRESS=DEFLATE"), nullptr};
-    GDALDatasetUniquePtr dataset(driver->Create(temporary.c_str(), count_, count_, 1, GDT_Byte, options));
-    if (!dataset ||
-        dataset->GetRasterBand(1)->RasterIO(GF_Write, 0, 0, count_, count_,
-                                            const_cast<unsigned char*>(matrix_.data()), count_,
-                                            count_, GDT_Byte, 0, 0) != CE_None) {
-      dataset.reset();
-      std::error_code ignored;
-      fs::remove(pathFromUtf8(temporary), ignored);
-      throw std::runtime_error("Cannot write " + temporary + ": " + CPLGetLastErrorMsg());
-    }
-  }  // closing the data set flushes it
+    GDALDatasetUniquePtr dataset(
+        driver->Create(temporary.c_str(), count_, count_, 1, GDT_Byte, options));
+    written = dataset && dataset->GetRasterBand(1)->RasterIO(
+                             GF_Write, 0, 0, count_, count_, const_cast<unsigned char*>(matrix_.data()),
+                             count_, count_, GDT_Byte, 0, 0) == CE_None;
+  }  // closing the data set flushes it; a failure there shows in CPLGetLastErrorType
   std::error_code error;
-  if (CPLGetLastErrorType() < CE_Failure) fs::rename(pathFromUtf8(temporary), pathFromUtf8(path), error);
-  if (error || CPLGetLastErrorType() >= CE_Failure) {
-    const std::string reason = error ? error.message() : CPLGetLastErrorMsg();
-    std::error_code ignored;
-    fs::remove(pathFromUtf8(temporary), ignored);
-    throw std::runtime_error("Cannot write " + path + ": " + reason);
+  if (written && CPLGetLastErrorType() < CE_Failure) {
+    fs::rename(pathFromUtf8(temporary), pathFromUtf8(path), error);
+    if (!error) return;
   }
+  const std::string reason = error ? error.message() : CPLGetLastErrorMsg();
+  std::error_code ignored;
+  fs::remove(pathFromUtf8(temporary), ignored);
+  throw std::runtime_error("Cannot write " + path + ": " + reason);
 }
 
 void StereoModels::setPair(int i, int j, bool paired) {

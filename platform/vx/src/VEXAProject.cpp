@@ -87,8 +87,8 @@ void VEXAProject::loadProjectFile(const std::string& path) {
   loaded.folder_ = folder_.empty() ? utf8(fs::absolute(file).parent_path()) : folder_;
   loaded.name_ = reader.text(root, "name");
   loaded.wkt_ = reader.text(root, "coordinateSystem");
-  loaded.tileSize_ = reader.number("tileSize", tileSize_);
-  loaded.gsd_ = reader.number("groundSampleDistance", gsd_);
+  loaded.tileSize_ = reader.number("tileSize", loaded.tileSize_);
+  loaded.gsd_ = reader.number("groundSampleDistance", loaded.gsd_);
   loaded.areaMin_ = reader.point("area.min");
   loaded.areaMax_ = reader.point("area.max");
   loaded.correctionShape_ = reader.text(root, "correctionShapefile");

@@ -112,6 +112,15 @@ class ProjectFileTest : public QObject {
     QCOMPARE(loadError(path), "The project file " + path + " is not a file.");
   }
 
+  void unreadableFile() {
+    QTemporaryDir dir;
+    const QString locked = dir.filePath("Locked.vpr");
+    writeText(locked, "<VEXAProject><version>2</version></VEXAProject>");
+    QFile::setPermissions(locked, QFileDevice::WriteOwner);
+    if (QFileInfo(locked).isReadable()) QSKIP("permissions do not keep this user from reading");
+    QCOMPARE(loadError(locked), "The project file " + locked + " cannot be read.");
+  }
+
   void failedLoadKeepsTheProject() {
     QTemporaryDir dir;
     vx::VEXAProject project;

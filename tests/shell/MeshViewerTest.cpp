@@ -1,0 +1,157 @@
+#include "demo/DemoProject.h"
+#include "img/images/Images.h"
+#include "resources/DataBase.h"
+#include "resources/MeshTree.h"
+#include "resources/MeshTreeGroup.h"
+#include "shell/MeshViewer.h"
+#include "tests/support/MessageBoxWatcher.h"
+#include "viewer/MeshViewerCanvas.h"
+#include "viewer/ViewerControlPanel.h"
+#include "viewer/ViewerEventAdapter.h"
+#include "vx/VEXAProject.h"
+
+#include <QCheckBox>
+#include <QSlider>
+#include <QTemporaryDir>
+#include <QToolButton>
+#include <QtTest>
+
+#include <memory>
+#include <set>
+
+class MeshViewerTest : public QObject {
+  Q_OBJECT
+
+ private:
+  QTemporaryDir dir_;
+  QString projectFile_;
+  QString meshFile_;
+  std::unique_ptr<MeshViewer> viewer_;
+
+  QCheckBox* editModeBox() const { return viewer_->findChild<QCheckBox*>("checkboxEditMode"); }
+
+  void openDemoProject() {
+    QSignalSpy done(viewer_.get(), &MeshViewer::signal_loadingDone);
+    viewer_->slot_loadVEXAProject(projectFile_);
+    QVERIFY(done.wait(30000));
+  }
+
+ private slots:
+  void initTestCase() {
+    vexaInitImages();
+    demo::DemoOptions options;
+    options.tiles = 2;
+    options.levels = 2;
+    options.images = 4;
+    demo::writeDemoProject(dir_.filePath("project").toStdString(), options);
+    projectFile_ = dir_.filePath("project/Project.vpr");
+    meshFile_ = dir_.filePath("project/Results/DSM_Mesh/Mesh.osgb");
+  }
+
+  void init() {
+    viewer_ = std::make_unique<MeshViewer>();
+    viewer_->setViewerMode(1);
+    viewer_->resize(1000, 700);
+    viewer_->show();
+    QVERIFY(QTest::qWaitForWindowExposed(viewer_.get()));
+    QTRY_VERIFY(viewer_->canvas()->hasRenderer());
+  }
+
+  void cleanup() { viewer_.reset(); }
+
+  void editModeIsRefusedWithoutAProject() {
+    MessageBoxWatcher boxes;
+    QTest::mouseClick(editModeBox(), Qt::LeftButton);
+    QCOMPARE(boxes.texts(),
+             QStringList({"Cannot enter edit mode without a valid project - please load a VEXA project."}));
+    QVERIFY(!editModeBox()->isChecked());
+    QVERIFY(!viewer_->adapter()->isEditingView());
+  }
+
+  void openingAProjectLoadsItsCurrentMeshAndAllowsEditMode() {
+    openDemoProject();
+    QVERIFY(viewer_->project());
+    const QList<MeshTree::Group*> groups = viewer_->tree()->groups();
+    QCOMPARE(groups.size(), 1);
+    QCOMPARE(groups[0]->name(), QString("Mesh.osgb"));
+    QCOMPARE(groups[0]->items().size(), 4);
+
+    QTest::mouseClick(editModeBox(), Qt::LeftButton);
+    QVERIFY(editModeBox()->isChecked());
+    QVERIFY(viewer_->adapter()->isEditingView());
+    QTest::mouseClick(editModeBox(), Qt::LeftButton);
+    QVERIFY(!viewer_->adapter()->isEditingView());
+  }
+
+  void aMissingProjectFileIsReportedAndNothingOpens() {
+    MessageBoxWatcher boxes;
+    const QString missing = dir_.filePath("nowhere/Project.vpr");
+    viewer_->slot_loadVEXAProject(missing);
+    QCOMPARE(boxes.texts(), QStringList({"File " + missing + " does not exist."}));
+    QVERIFY(!viewer_->project());
+  }
+
+  void loadingAFileTwiceReachesTheMainWindowAsAnError() {
+    QSignalSpy errors(viewer_.get(), &MeshViewer::signal_error);
+    QSignalSpy done(viewer_.get(), &MeshViewer::signal_loadingDone);
+    viewer_->on_loadResource(meshFile_);
+    QVERIFY(done.wait(30000));
+    viewer_->on_loadResource(meshFile_);
+    QVERIFY(done.wait(30000));
+    QCOMPARE(errors.size(), 1);
+    QVERIFY(errors[0][0].toString().startsWith("Can't load file twice, since the requested file is already loaded:\n"));
+    QCOMPARE(viewer_->tree()->groups().size(), 1);
+
+    viewer_->on_clearMeshResources();
+    QVERIFY(viewer_->tree()->groups().isEmpty());
+  }
+
+  void viewerModesEnableTheViewButtons() {
+    auto* zoomIn = viewer_->findChild<QToolButton*>("ButtonZoomIn");
+    auto* wireframe = viewer_->findChild<QToolButton*>("buttonWireframe");
+    auto* filled = viewer_->findChild<QToolButton*>("buttonFilled");
+    viewer_->setViewerMode(0);
+    QVERIFY(!zoomIn->isEnabled());
+    QVERIFY(!wireframe->isEnabled());
+    QVERIFY(filled->isChecked());
+    viewer_->setViewerMode(1);
+    QVERIFY(zoomIn->isEnabled());
+    QTest::mouseClick(wireframe, Qt::LeftButton);
+    QCOMPARE(viewer_->adapter()->polygonMode(), osg::PolygonMode::LINE);
+    QVERIFY(!filled->isChecked());
+  }
+
+  void plusAndMinusMoveTheLightSlider() {
+    QSlider* slider = viewer_->findChild<qvx::viewer::ViewerControlPanel*>()->lightSlider();
+    const int start = slider->value();
+    emit viewer_->canvas()->signal_shortcut(Qt::Key_Plus);
+    QCOMPARE(slider->value(), start + 5);
+    QCOMPARE(viewer_->adapter()->lightLevel(), float(start + 5) / 50.0f);
+    emit viewer_->canvas()->signal_shortcut(Qt::Key_Minus);
+    emit viewer_->canvas()->signal_shortcut(Qt::Key_Minus);
+    QCOMPARE(slider->value(), start - 5);
+  }
+
+  void theProjectIsDrawnTexturedOnceTheTilesHavePagedIn() {
+    openDemoProject();
+    QTRY_VERIFY_WITH_TIMEOUT(viewer_->isSceneIdle(), 60000);
+    const QImage frame = viewer_->canvas()->grabFrameBuffer();
+    frame.save(QDir::temp().filePath("vexa_meshviewer_test.png"));
+    const QRgb background = frame.pixel(2, 2);
+    int meshPixels = 0;
+    std::set<QRgb> colours;
+    for (int y = 0; y < frame.height(); y += 4)
+      for (int x = 0; x < frame.width(); x += 4) {
+        const QRgb pixel = frame.pixel(x, y);
+        if (pixel == background) continue;
+        ++meshPixels;
+        colours.insert(pixel);
+      }
+    const int samples = (frame.width() / 4) * (frame.height() / 4);
+    QVERIFY2(meshPixels > samples / 4, "the mesh covers too little of the view");
+    QVERIFY2(colours.size() > 200, "the mesh is not textured");
+  }
+};
+
+QTEST_MAIN(MeshViewerTest)
+#include "MeshViewerTest.moc"

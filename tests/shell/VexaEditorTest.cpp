@@ -1,0 +1,98 @@
+#include "img/images/Images.h"
+#include "shell/BuildDate.h"
+#include "shell/MeshViewer.h"
+#include "shell/VexaEditor.h"
+#include "tests/support/MessageBoxWatcher.h"
+
+#include <QFile>
+#include <QMenuBar>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <memory>
+#include <stdexcept>
+
+// The main window reads and writes the init file below $HOME, so every case gets a home of its own.
+class VexaEditorTest : public QObject {
+  Q_OBJECT
+
+ private:
+  std::unique_ptr<QTemporaryDir> home_;
+
+  QString initFile() const { return home_->filePath(".VEXA/vexa_ui.init"); }
+
+ private slots:
+  void initTestCase() { vexaInitImages(); }
+
+  void init() {
+    home_ = std::make_unique<QTemporaryDir>();
+    qputenv("HOME", home_->path().toUtf8());
+  }
+
+  void firstStartWritesTheDefaultInitFile() {
+    QVERIFY(!QFile::exists(initFile()));
+    {
+      VexaEditor editor;
+      QCOMPARE(editor.initFilePath(), QFileInfo(initFile()).absoluteFilePath());
+      QVERIFY(QFile::exists(initFile()));
+    }
+    QFile file(initFile());
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QVERIFY(file.readAll().startsWith("<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<VEXAInitFile>"));
+  }
+
+  void windowCarriesTitleMenusAndAbout() {
+    VexaEditor editor;
+    QCOMPARE(editor.windowTitle(), QString("VEXA Editor"));
+    QStringList menus;
+    for (QAction* action : editor.menuBar()->actions()) menus << action->text();
+    QCOMPARE(menus, QStringList({"File", "About", "Viewer"}));
+    const QString buildDate = qvx::formatBuildDate(QStringLiteral(__DATE__));
+    QVERIFY(!buildDate.isEmpty());
+    QVERIFY(VexaEditor::aboutText().contains(buildDate));
+  }
+
+  void anUnwritableInitFolderIsReportedAtStartAndAtExit() {
+    QFile blocker(home_->filePath(".VEXA"));  // a file where the folder should be
+    QVERIFY(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    MessageBoxWatcher boxes;
+    {
+      VexaEditor editor;
+      QCOMPARE(boxes.texts().size(), 1);
+    }
+    const QString expected = "Could not save VEXA init file " + QFileInfo(initFile()).absoluteFilePath();
+    QCOMPARE(boxes.texts(), QStringList({expected, expected}));
+  }
+
+  void aMalformedInitFileEndsConstructionWithTheParserText() {
+    QVERIFY(QDir(home_->path()).mkdir(".VEXA"));
+    QFile file(initFile());
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("<VEXAInitFile><settings>");
+    file.close();
+    try {
+      VexaEditor editor;
+      QFAIL("a malformed init file must stop the construction");
+    } catch (const std::exception& error) {
+      QVERIFY2(QString(error.what()).contains("unexpected end of data"), error.what());
+    }
+  }
+
+  void startupFilesAreDispatchedByCaseSensitiveSuffix() {
+    VexaEditor editor;
+    QSignalSpy meshes(&editor, &VexaEditor::signal_openMesh);
+    QFile upper(home_->filePath("CAMERAS.TXT"));
+    QVERIFY(upper.open(QIODevice::WriteOnly));
+    upper.close();
+    const QString missingMesh = home_->filePath("absent.osgb");
+    MessageBoxWatcher boxes;  // the viewer may refuse or report; nothing may block
+    editor.openStartupFiles({upper.fileName(), missingMesh, home_->filePath("model.OSGB")});
+    QCOMPARE(meshes.size(), 1);
+    QCOMPARE(meshes[0][0].toString(), missingMesh);
+    QVERIFY(!editor.meshViewer()->project());
+  }
+};
+
+QTEST_MAIN(VexaEditorTest)
+#include "VexaEditorTest.moc"
