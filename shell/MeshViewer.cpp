@@ -98,7 +98,6 @@ MeshViewer::MeshViewer(QWidget* parent) : QWidget(parent), ui_(new Ui::MeshViewe
   connect(database_.get(), &MeshTree::DataBase::signal_error, this, &MeshViewer::signal_error);
   connect(database_.get(), &MeshTree::DataBase::signal_loadingDone, this, &MeshViewer::on_loadingDone);
   connect(canvas_, &MeshViewerCanvas::signal_shortcut, this, &MeshViewer::on_shortcut);
-  connect(canvas_, &MeshViewerCanvas::signal_updateMousePos, this, &MeshViewer::on_mousePosUpdate);
   connect(canvas_, &MeshViewerCanvas::signal_fovChanged, this, &MeshViewer::slot_fovChanged);
   connect(canvas_, &MeshViewerCanvas::signal_cameraPositionChanged, augments_.get(),
           &AugmentController::slot_updateAugmentScales);
@@ -337,8 +336,6 @@ void MeshViewer::on_busy(bool busy, QString msg) {
   else
     busyScreen_->closeScreen();
 }
-
-void MeshViewer::on_mousePosUpdate(double x, double y) { adapter_->updateMousePosition(x, y); }
 
 void MeshViewer::slot_error(QString msg) { qvx::criticalBox(msg); }
 

@@ -99,7 +99,6 @@ class MeshViewer : public QWidget {
   void on_reloadAllMeshes();
   void on_shortcut(int key);
   void on_busy(bool busy, QString msg);
-  void on_mousePosUpdate(double x, double y);
   void slot_error(QString msg);
   void on_loadingDone();
   void on_deleteSelectedItemsFromUI();

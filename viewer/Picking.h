@@ -12,7 +12,8 @@ namespace viewer {
 // World point of the nearest hit, or (NaN, NaN, NaN) when nothing is hit.
 osg::Vec3d pickWorldPoint(osg::Camera* camera, double x, double y);
 
-// Node path of the nearest hit, root first; empty when nothing is hit.
+// Node path of the nearest hit, from the camera down to the geode of the hit drawable; empty
+// when nothing is hit.
 osg::NodePath pickNodePath(osg::Camera* camera, double x, double y);
 
 }  // namespace viewer

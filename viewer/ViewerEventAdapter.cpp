@@ -224,6 +224,10 @@ void ViewerEventAdapter::on_updateLight(int light) { lightLevel_->set(lightLevel
 void ViewerEventAdapter::on_setLight(int light) { lightLevel_->set(light / 50.0f); }
 
 void ViewerEventAdapter::on_setPolygonMode(int mode) {
+  if (mode != osg::PolygonMode::POINT && mode != osg::PolygonMode::LINE && mode != osg::PolygonMode::FILL) {
+    qDebug() << "Ignoring unknown polygon mode" << mode;
+    return;
+  }
   const auto polygonMode = static_cast<osg::PolygonMode::Mode>(mode);
   polygonMode_->setMode(osg::PolygonMode::FRONT_AND_BACK, polygonMode);
   if (view_) view_->getCamera()->getOrCreateStateSet()->setAttributeAndModes(polygonMode_.get());

@@ -4,10 +4,12 @@
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPointer>
+#include <QTemporaryDir>
 #include <QVBoxLayout>
 
 #include <osg/Geode>
 #include <osg/Program>
+#include <osgDB/WriteFile>
 
 #include "TestScenes.h"
 #include "resources/DataBase.h"
@@ -91,6 +93,11 @@ class ViewerEventAdapterTest : public QObject {
         view->getCamera()->getStateSet()->getAttribute(osg::StateAttribute::POLYGONMODE));
     QVERIFY(onCamera);
     QCOMPARE(onCamera->getMode(osg::PolygonMode::FRONT_AND_BACK), osg::PolygonMode::FILL);
+
+    // Only OpenGL's POINT, LINE and FILL are modes; anything else would reach the driver.
+    adapter->on_setPolygonMode(osg::PolygonMode::POINT);
+    adapter->on_setPolygonMode(1);
+    QCOMPARE(adapter->polygonMode(), osg::PolygonMode::POINT);
   }
 
   void textureAndShadingKeysOnPlainMesh() {
@@ -135,6 +142,40 @@ class ViewerEventAdapterTest : public QObject {
     adapter->slot_manualHeightValuesChanged(false, 10.0f, 20.0f);
     QCOMPARE(adapter->minHeight(), 10.0f);
     QCOMPARE(adapter->maxHeight(), 20.0f);
+  }
+
+  void heightRangeFollowsTheDataUntilSetByHand() {
+    QTemporaryDir folder;
+    osg::ref_ptr<osg::Geode> geode = new osg::Geode;
+    geode->addDrawable(viewertest::makeQuad(10, 7, false, false));
+    geode->addDrawable(viewertest::makeQuad(10, 19, false, false));
+    const QString file = QDir(folder.path()).filePath("terrain.osgb");
+    QVERIFY(osgDB::writeNodeFile(*geode, file.toStdString()));
+
+    auto database = std::make_shared<MeshTree::DataBase>();
+    QSignalSpy loaded(database.get(), &MeshTree::DataBase::signal_loadingDone);
+    ViewerEventAdapter adapter(viewertest::makeTopDownView(100.0), database, nullptr);
+    adapter.on_loadResource(file);
+    QVERIFY(loaded.wait(20000));
+
+    QSignalSpy range(&adapter, &ViewerEventAdapter::signal_autoMinMaxHeightChanged);
+    adapter.setScene(database->sceneData(), new osg::Group, nullptr, vx::me::NoPagedLOD);
+    QCOMPARE(range.count(), 1);
+    QCOMPARE(range.at(0).at(0).toFloat(), 7.0f);
+    QCOMPARE(range.at(0).at(1).toFloat(), 19.0f);
+    QCOMPARE(adapter.minHeight(), 7.0f);
+    QCOMPARE(adapter.maxHeight(), 19.0f);
+
+    // Values set by hand survive scene rebuilds until the user returns to automatic.
+    adapter.slot_manualHeightValuesChanged(false, 0.0f, 100.0f);
+    adapter.setScene(database->sceneData(), new osg::Group, nullptr, vx::me::NoPagedLOD);
+    QCOMPARE(range.count(), 2);
+    QCOMPARE(adapter.maxHeight(), 100.0f);
+    adapter.slot_manualHeightValuesChanged(true, 0.0f, 100.0f);
+    QCOMPARE(adapter.maxHeight(), 100.0f);
+    adapter.setScene(database->sceneData(), new osg::Group, nullptr, vx::me::NoPagedLOD);
+    QCOMPARE(adapter.minHeight(), 7.0f);
+    QCOMPARE(adapter.maxHeight(), 19.0f);
   }
 
   void sceneNeedsDataAndAugments() {
