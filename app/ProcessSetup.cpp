@@ -3,6 +3,10 @@
 #include "vx/Vexa.h"
 
 #include <boost/nowide/utf8_codecvt.hpp>
+#include <osg/Notify>
+
+#include <QDebug>
+#include <QString>
 
 #include <csignal>
 #include <locale>
@@ -28,3 +32,17 @@ void installFatalSignalHandlers() {
   std::signal(SIGBREAK, onFatalSignal);
 #endif
 }
+
+namespace {
+
+class DebugLogNotifyHandler : public osg::NotifyHandler {
+ public:
+  void notify(osg::NotifySeverity, const char* message) override {
+    const QString text = QString::fromUtf8(message).trimmed();
+    if (!text.isEmpty()) qDebug().noquote() << "OSG:" << text;
+  }
+};
+
+}  // namespace
+
+void routeSceneGraphMessagesToDebugLog() { osg::setNotifyHandler(new DebugLogNotifyHandler); }

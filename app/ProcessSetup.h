@@ -7,3 +7,7 @@ void installUtf8Locale();
 // Forwards SIGTERM, SIGSEGV, SIGINT, SIGILL, SIGABRT, SIGFPE (and SIGBREAK where it exists) to
 // vx::handleFatalSignal, then ends the process the way the signal would have.
 void installFatalSignalHandlers();
+
+// Sends OpenSceneGraph's messages (a tile file the pager cannot read, a shader log) to the debug
+// log instead of standard error, so they land where the editor's other diagnostics go.
+void routeSceneGraphMessagesToDebugLog();

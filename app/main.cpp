@@ -18,6 +18,7 @@ int main(int argc, char* argv[]) {
   try {
     installUtf8Locale();
     installFatalSignalHandlers();
+    routeSceneGraphMessagesToDebugLog();
 
     StartupOptions options;
     QStringList files;

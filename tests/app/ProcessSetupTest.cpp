@@ -1,6 +1,8 @@
 #include "app/ProcessSetup.h"
 #include "vx/Vexa.h"
 
+#include <osg/Notify>
+
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -42,6 +44,17 @@ class ProcessSetupTest : public QObject {
              Codecvt::ok);
     back.resize(size_t(wideOut - back.data()));
     QVERIFY(back == wide);
+  }
+
+  void sceneGraphWarningsGoToTheDebugLog() {
+    static QStringList captured;
+    captured.clear();
+    const QtMessageHandler previous = qInstallMessageHandler(
+        [](QtMsgType, const QMessageLogContext&, const QString& message) { captured << message; });
+    routeSceneGraphMessagesToDebugLog();
+    OSG_WARN << "tile file missing" << std::endl;
+    qInstallMessageHandler(previous);
+    QVERIFY2(captured.contains("OSG: tile file missing"), qPrintable(captured.join('|')));
   }
 
   void fatalSignalsEndTheProcessAsTheSignalWould_data() {
