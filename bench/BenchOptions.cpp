@@ -71,7 +71,9 @@ bool parseOptions(int argc, char** argv, BenchOptions& options) {
       "stable-frames", po::value<int>(&options.stableFrames)->default_value(options.stableFrames),
       "consecutive frames at full detail before it counts as reached")(
       "timeout", po::value<double>(&options.timeoutSeconds)->default_value(options.timeoutSeconds),
-      "seconds from process start after which the run fails");
+      "seconds to reach full detail from process start, and again to time the frames, before the run fails")(
+      "osg-stats", po::bool_switch(&options.osgStats),
+      "also report OpenSceneGraph's event, update, cull and draw times of the timed frames (diagnostic)");
 
   po::variables_map values;
   try {

@@ -24,7 +24,10 @@ struct BenchOptions {
   int measuredFrames = 200;
   // Consecutive frames that must show full detail before it counts as reached.
   int stableFrames = 3;
+  // Limit for reaching full detail (from process start) and again for the timed frames.
   double timeoutSeconds = 300.0;
+  // Also report OpenSceneGraph's per-frame timings of the timed frames.
+  bool osgStats = false;
 };
 
 const char* modeName(Mode mode);

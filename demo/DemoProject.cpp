@@ -6,10 +6,10 @@
 
 #include "demo/CameraFlight.h"
 #include "demo/OutputFolder.h"
-#include "demo/ProjectFolders.h"
 #include "demo/TerrainModel.h"
 #include "demo/TiledMesh.h"
 #include "demo/TileLayout.h"
+#include "project/Layout.h"
 #include "vx/Msg.h"
 #include "vx/VEXAProject.h"
 #include "vxdb/Database.h"
@@ -54,25 +54,38 @@ std::string withoutExtension(const std::string& name) {
   return dot == std::string::npos ? name : name.substr(0, dot);
 }
 
-void registerMeshes(const fs::path& root) {
-  const auto resources = vxdb::DatabaseIO::openForWriting(toUtf8(root / paths::kResourcesDatabase));
-  const auto chronicle = vxdb::DatabaseIO::openForWriting(toUtf8(root / paths::kChronicleDatabase));
-  const std::string mesh = "/Mesh.osgb";
-  vxdb::registerResource(*resources, *chronicle, vxdb::Resource::Type::DSMMeshForEditing,
-                         {paths::kDsmMeshForEditing + mesh}, {vx::MSG::PRC_DSM_MESH_FOR_EDITING}, {kEpoch});
-  vxdb::registerResource(*resources, *chronicle, vxdb::Resource::Type::DSMMesh, {paths::kDsmMesh + mesh},
-                         {vx::MSG::PRC_DSM_MESH_TEXTURING}, {kEpoch + 60});
+// A layout path inside the project folder, lexically normal: the project file is <root>/Project.vpr,
+// not <root>/./Project.vpr.
+fs::path inProject(const fs::path& root, const std::wstring& relative) {
+  return (root / fromUtf8(layout::toUtf8(relative))).lexically_normal();
 }
 
-std::string logText(const DemoOptions& options, const MeshLayout& layout, const TerrainModel& terrain, int images) {
+// A path relative to the project folder as the project's files and databases store it.
+std::string relativePath(const std::wstring& folder, const std::string& name) {
+  return layout::toUtf8(layout::join(folder, layout::fromUtf8(name)));
+}
+
+void registerMeshes(const fs::path& root) {
+  const auto resources = vxdb::DatabaseIO::openForWriting(toUtf8(inProject(root, layout::ResourcesDatabaseFile)));
+  const auto chronicle = vxdb::DatabaseIO::openForWriting(toUtf8(inProject(root, layout::ChronicleDatabaseFile)));
+  const std::string mesh = "Mesh.osgb";
+  vxdb::registerResource(*resources, *chronicle, vxdb::Resource::Type::DSMMeshForEditing,
+                         {relativePath(layout::ResultsDsmMeshForEditingDir, mesh)}, {vx::MSG::PRC_DSM_MESH_FOR_EDITING},
+                         {kEpoch});
+  vxdb::registerResource(*resources, *chronicle, vxdb::Resource::Type::DSMMesh,
+                         {relativePath(layout::ResultsDsmMeshDir, mesh)}, {vx::MSG::PRC_DSM_MESH_TEXTURING},
+                         {kEpoch + 60});
+}
+
+std::string logText(const DemoOptions& options, const MeshLayout& meshLayout, const TerrainModel& terrain, int images) {
   std::ostringstream log;
   log << "Demo project generator, seed " << options.seed << "\n"
-      << "Terrain: " << layout.extent() << " m x " << layout.extent() << " m, " << terrain.roads().size() << " roads, "
-      << terrain.villages().size() << " villages, " << terrain.buildings().size() << " buildings, " << terrain.treeCount()
-      << " trees\n"
-      << "DSM mesh: " << layout.tiles << " x " << layout.tiles << " tiles of " << layout.tileSize << " m, "
-      << layout.levels << " levels of detail, finest grid " << layout.finestGridCells << " cells and texture "
-      << layout.textureSize << " pixels per tile side\n"
+      << "Terrain: " << meshLayout.extent() << " m x " << meshLayout.extent() << " m, " << terrain.roads().size()
+      << " roads, " << terrain.villages().size() << " villages, " << terrain.buildings().size() << " buildings, "
+      << terrain.treeCount() << " trees\n"
+      << "DSM mesh: " << meshLayout.tiles << " x " << meshLayout.tiles << " tiles of " << meshLayout.tileSize << " m, "
+      << meshLayout.levels << " levels of detail, finest grid " << meshLayout.finestGridCells << " cells and texture "
+      << meshLayout.textureSize << " pixels per tile side\n"
       << "DSM mesh for editing: the same tiles, level-of-detail version 2\n"
       << "Flight: " << images << " oriented images of " << kImageWidth << " x " << kImageHeight << " pixels\n";
   return log.str();
@@ -88,65 +101,69 @@ void validateOptions(const DemoOptions& options) {
 
 void writeDemoProject(const std::string& folder, const DemoOptions& options, const Progress& progress) {
   validateOptions(options);
-  const MeshLayout layout = MeshLayout::fromOptions(options);
+  const MeshLayout meshLayout = MeshLayout::fromOptions(options);
   const fs::path root = fs::absolute(fromUtf8(folder)).lexically_normal();
   const Steps steps(progress);
 
   steps.report(0, "Creating the project folders");
   prepareEmptyFolder(root);
-  for (const fs::path& sub : projectFolders()) {
+  for (const std::wstring& relative : layout::allFolders()) {
+    const fs::path folder = inProject(root, relative);
     std::error_code error;
-    fs::create_directories(root / sub, error);
-    if (error) throw std::runtime_error("Could not create " + toUtf8(root / sub) + ": " + error.message());
+    fs::create_directories(folder, error);
+    if (error) throw std::runtime_error("Could not create " + toUtf8(folder) + ": " + error.message());
   }
 
   steps.report(2, "Planning the terrain");
-  const TerrainModel terrain(options.seed, layout.extent());
+  const TerrainModel terrain(options.seed, meshLayout.extent());
 
   const auto tileProgress = [&](int done, int count) {
     steps.report(3 + 85 * done / count, "Writing mesh tiles " + std::to_string(done) + "/" + std::to_string(count));
   };
   const TiledMeshResult meshes = writeTiledMeshes(
-      terrain, layout, {{root / paths::kDsmMesh, 1}, {root / paths::kDsmMeshForEditing, 2}}, tileProgress);
-  writeTextFile(root / paths::kDsmMeshList, lines(meshes.tileRoots[0]));
-  writeTextFile(root / paths::kDsmMeshForEditingList, lines(meshes.tileRoots[1]));
+      terrain, meshLayout,
+      {{inProject(root, layout::ResultsDsmMeshDir), 1}, {inProject(root, layout::ResultsDsmMeshForEditingDir), 2}},
+      tileProgress);
+  writeTextFile(inProject(root, layout::DsmMeshListFile), lines(meshes.tileRoots[0]));
+  writeTextFile(inProject(root, layout::DsmMeshForEditingListFile), lines(meshes.tileRoots[1]));
 
   steps.report(89, "Writing the camera flight");
-  const std::vector<FlightCamera> cameras = planFlight(terrain, layout, options.images);
+  const std::vector<FlightCamera> cameras = planFlight(terrain, meshLayout, options.images);
   std::vector<std::string> orientationFiles;
   std::vector<std::string> imageNames;
   vx::VEXAProject project;
   for (const FlightCamera& camera : cameras) {
     const std::string name = camera.orientation.imageName();
-    const std::string orientation = std::string(paths::kOrientations) + "/" + withoutExtension(name) + ".ori";
+    const std::string orientation = relativePath(layout::OrientationsDir, withoutExtension(name) + ".ori");
     camera.orientation.writeFile(toUtf8(root / orientation));
     orientationFiles.push_back(toUtf8(root / orientation));
     imageNames.push_back(name);
     vx::ProjectImage image;
     image.name = name;
-    image.photoPath = std::string(paths::kColorImages) + "/" + name;
+    image.photoPath = relativePath(layout::ImagesColorDir, name);
     image.orientationPath = orientation;
     project.addImage(image);
   }
-  vx::writeOrientationList(toUtf8(root / paths::kOrientationList), orientationFiles);
-  writeTextFile(root / paths::kImageList, lines(imageNames));
-  stereoTopology(cameras, layout).saveTopology(toUtf8(root / paths::kTopology));
+  vx::writeOrientationList(toUtf8(inProject(root, layout::OrientationListFile)), orientationFiles);
+  writeTextFile(inProject(root, layout::ImageColorListFile), lines(imageNames));
+  stereoTopology(cameras, meshLayout).saveTopology(toUtf8(inProject(root, layout::TopologyFile)));
 
   steps.report(94, "Registering the results in the project databases");
   registerMeshes(root);
 
   steps.report(97, "Writing the project file");
-  const osg::Vec3d low = layout.origin + osg::Vec3d(0.0, 0.0, meshes.minHeight);
-  const osg::Vec3d high = layout.origin + osg::Vec3d(layout.extent(), layout.extent(), meshes.maxHeight);
+  const osg::Vec3d low = meshLayout.origin + osg::Vec3d(0.0, 0.0, meshes.minHeight);
+  const osg::Vec3d high =
+      meshLayout.origin + osg::Vec3d(meshLayout.extent(), meshLayout.extent(), meshes.maxHeight);
   project.setName("Demo project " + std::to_string(options.seed));
   project.setCoordinateSystemWkt(kWkt);
-  project.setTileSize(layout.tileSize);
-  project.setGroundSampleDistance(layout.tileSize / layout.textureSize);
+  project.setTileSize(meshLayout.tileSize);
+  project.setGroundSampleDistance(meshLayout.tileSize / meshLayout.textureSize);
   project.setArea({{low.x(), low.y(), low.z()}}, {{high.x(), high.y(), high.z()}});
-  project.setTopologyPath(paths::kTopology);
-  writeTextFile(root / paths::kCoordinateSystem, std::string(kWkt) + "\n");
-  writeTextFile(root / paths::kLog, logText(options, layout, terrain, options.images));
-  project.saveProjectFile(toUtf8(root / paths::kProjectFile));
+  project.setTopologyPath(layout::toUtf8(layout::TopologyFile));
+  writeTextFile(inProject(root, layout::CoordinateSystemFile), std::string(kWkt) + "\n");
+  writeTextFile(inProject(root, layout::LogFile), logText(options, meshLayout, terrain, options.images));
+  project.saveProjectFile(toUtf8(inProject(root, layout::ProjectFile)));
 
   steps.report(100, "Done");
 }

@@ -197,6 +197,56 @@ const std::wstring ResultsDsmPointColorInterpolatedDir = join(ResultsDsmMetainfo
 const std::wstring ResultsDsmPointModelCountDir = join(ResultsDsmMetainformationDir, DSM_Point_Model_Count);
 const std::wstring ResultsDsmRoughnessDir = join(ResultsDsmMetainformationDir, DSM_Roughness);
 
+std::vector<std::wstring> allFolders() {
+  return {
+      InternalDir,
+      ControlFilesDir,
+      DsmMeshMergedDir,
+      DsmMeshMergedIter0Dir,
+      DsmMeshMergedIter1Dir,
+      DsmMeshUntexturedDir,
+      DsmRawDir,
+      DsmRawExtendedDir,
+      DsmRawRawDir,
+      EditorDir,
+      ImagesDir,
+      ImagesColorDir,
+      ImagesMatchDir,
+      InitDir,
+      LidarDir,
+      LidarTrajectoriesDir,
+      ListsDir,
+      MeshMergedDir,
+      MeshMergedIter0Dir,
+      MeshMergedIter1Dir,
+      MeshUntexturedDir,
+      OrientationsDir,
+      PointCloudRawDir,
+      RectDir,
+      SgmDir,
+      ShapefilesDir,
+      SubprojectsDir,
+      TopologiesDir,
+      ResultsDir,
+      ResultsDsmDir,
+      ResultsDsmMeshDir,
+      ResultsDsmMeshForEditingDir,
+      ResultsMeshDir,
+      ResultsPointCloudDir,
+      ResultsTrueOrthoDir,
+      ResultsDsmMetainformationDir,
+      ResultsDsmBinaryMaskDir,
+      ResultsDsmCellPointCountDir,
+      ResultsDsmCellStandardDeviationDir,
+      ResultsDsmDistanceMapDir,
+      ResultsDsmHeightColoredDir,
+      ResultsDsmPointColorDir,
+      ResultsDsmPointColorInterpolatedDir,
+      ResultsDsmPointModelCountDir,
+      ResultsDsmRoughnessDir,
+  };
+}
+
 // Files (relative to the project folder)
 const std::wstring ProjectFile = join(L".", ProjectName);
 const std::wstring ProjectBackupFile = join(L".", ProjectBackupName);

@@ -8,6 +8,7 @@
 
 #include <QString>
 #include <string>
+#include <vector>
 
 namespace vx {
 class VEXAProject;
@@ -190,6 +191,9 @@ extern const std::wstring ResultsDsmPointColorDir;
 extern const std::wstring ResultsDsmPointColorInterpolatedDir;
 extern const std::wstring ResultsDsmPointModelCountDir;
 extern const std::wstring ResultsDsmRoughnessDir;
+
+// Every folder above, parents before children, so that creating them in order never skips a level.
+std::vector<std::wstring> allFolders();
 
 // Files (relative to the project folder)
 extern const std::wstring ProjectFile;

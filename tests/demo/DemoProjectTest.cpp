@@ -1,20 +1,24 @@
-#include <cmath>
+#include <algorithm>
+#include <cfloat>
+#include <fstream>
+#include <map>
+#include <set>
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
-#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <ogr_spatialref.h>
 #include <osg/MatrixTransform>
+#include <osg/PagedLOD>
+#include <osg/Texture2D>
 #include <osgDB/ReadFile>
+#include <osgDB/Registry>
 
-#include "FolderCompare.h"
 #include "demo/DemoProject.h"
-#include "vx/ImageOrientation.h"
 #include "vx/Msg.h"
-#include "vx/StereoModels.h"
 #include "vx/VEXAProject.h"
 #include "vxdb/Database.h"
 
@@ -23,7 +27,7 @@ namespace {
 demo::DemoOptions smallProject() {
   demo::DemoOptions options;
   options.tiles = 2;
-  options.levels = 2;
+  options.levels = 3;
   options.images = 8;
   options.finestGridCells = 16;
   options.textureSize = 64;
@@ -31,35 +35,54 @@ demo::DemoOptions smallProject() {
   return options;
 }
 
-QStringList readLines(const QString& path, QByteArray* raw = nullptr) {
+QByteArray readAll(const QString& path) {
   QFile file(path);
-  if (!file.open(QIODevice::ReadOnly)) return {};
-  const QByteArray bytes = file.readAll();
-  if (raw) *raw = bytes;
-  QStringList lines = QString::fromUtf8(bytes).split('\n');
-  if (!lines.isEmpty() && lines.last().isEmpty()) lines.removeLast();
-  return lines;
+  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-bool isNadir(const vx::ImageOrientation& o) { return o.rotation()[8] < -0.999; }
+QStringList readLines(const QString& path) { return QString::fromUtf8(readAll(path)).split('\n', Qt::SkipEmptyParts); }
 
-// Where the ray through the principal point meets the horizontal plane at height z.
-bool principalRayHit(const vx::ImageOrientation& o, double z, double& x, double& y) {
-  const auto& r = o.rotation();
-  const auto& c = o.projectionCenter();
-  const double dz = r[8];
-  if (dz >= 0.0) return false;
-  const double t = (z - c[2]) / dz;
-  x = c[0] + t * r[6];
-  y = c[1] + t * r[7];
-  return true;
+QStringList filesBelow(const QString& folder) {
+  QStringList files;
+  QDirIterator it(folder, QDir::Files, QDirIterator::Subdirectories);
+  while (it.hasNext()) files << QDir(folder).relativeFilePath(it.next());
+  files.sort();
+  return files;
 }
 
-bool insideImage(const vx::ImageOrientation& o, const vx::ImageOrientation::Vec3& point) {
-  double u = 0.0;
-  double v = 0.0;
-  return o.project(point, u, v) && u >= 0 && v >= 0 && u < o.width() && v < o.height();
+// Files that differ or exist on one side only; lists of absolute paths are compared relative to their folder.
+QStringList differingFiles(const QString& a, const QString& b) {
+  const auto normalized = [](const QString& root, const QString& file) {
+    QByteArray bytes = readAll(root + "/" + file);
+    return file.endsWith(".txt") || file.endsWith(".vpr") ? bytes.replace(QDir(root).absolutePath().toUtf8(), "<ROOT>") : bytes;
+  };
+  QStringList differing;
+  for (const QString& f : filesBelow(a)) {
+    if (normalized(a, f) != normalized(b, f) || !QFileInfo::exists(b + "/" + f)) differing << f;
+  }
+  for (const QString& f : filesBelow(b)) {
+    if (!QFileInfo::exists(a + "/" + f)) differing << f;
+  }
+  return differing;
 }
+
+QString tileRootPath(const QString& mesh, int x, int y) { return QString("%1/Tile_%2_%3/Tile_%2_%3.osgb").arg(mesh).arg(x).arg(y); }
+
+osg::ref_ptr<osg::MatrixTransform> readTileRoot(const QString& path) {
+  osg::ref_ptr<osg::Node> node = osgDB::readRefNodeFile(path.toStdString());
+  return dynamic_cast<osg::MatrixTransform*>(node.get());
+}
+
+struct Collector : osg::NodeVisitor {
+  explicit Collector(osg::Node& node) : osg::NodeVisitor(TRAVERSE_ALL_CHILDREN) { node.accept(*this); }
+  void apply(osg::PagedLOD& node) override {
+    lods.push_back(&node);
+    traverse(node);
+  }
+  void apply(osg::Geometry& geometry) override { geometries.push_back(&geometry); }
+  std::vector<osg::ref_ptr<osg::PagedLOD>> lods;
+  std::vector<osg::ref_ptr<osg::Geometry>> geometries;
+};
 
 }  // namespace
 
@@ -70,67 +93,46 @@ class DemoProjectTest : public QObject {
   void initTestCase() {
     QVERIFY(dir_.isValid());
     root_ = dir_.filePath("Demo Project");
-    demo::writeDemoProject(root_.toStdString(), smallProject(), [this](int percent, const std::string& step) {
-      percents_ << percent;
-      steps_ << QString::fromStdString(step);
-    });
+    mesh_ = root_ + "/Results/DSM_Mesh";
+    QList<int> percents;
+    demo::writeDemoProject(root_.toStdString(), smallProject(), [&](int percent, const std::string&) { percents << percent; });
+    QVERIFY(percents.size() >= 5 && percents.first() == 0 && percents.last() == 100);
+    QVERIFY(std::is_sorted(percents.begin(), percents.end()));
     project_.loadProjectFile((root_ + "/Project.vpr").toStdString());
   }
 
-  void createsEveryFolderOfTheLayout() {
-    const QStringList folders{
-        "Internal/Control_Files", "Internal/DSM_Mesh_Merged/Iter_0", "Internal/DSM_Mesh_Merged/Iter_1",
-        "Internal/DSM_Mesh_Untextured", "Internal/DSM_Raw/DSM_Extended", "Internal/DSM_Raw/DSM_Raw", "Internal/Editor",
-        "Internal/Images/Color", "Internal/Images/Match", "Internal/Init", "Internal/LiDAR/Trajectories", "Internal/Lists",
-        "Internal/Mesh_Merged/Iter_0", "Internal/Mesh_Merged/Iter_1", "Internal/Mesh_Untextured", "Internal/Orientations",
-        "Internal/Point_Cloud_Raw", "Internal/Rect", "Internal/SGM", "Internal/Shapefiles", "Internal/Subprojects",
-        "Internal/Topologies", "Results/DSM", "Results/DSM_Mesh", "Results/DSM_Mesh_For_Editing", "Results/Mesh",
-        "Results/Point_Cloud", "Results/True_Ortho", "Results/DSM_Metainformation/DSM_Binary_Mask",
-        "Results/DSM_Metainformation/DSM_Cell_Point_Count", "Results/DSM_Metainformation/DSM_Cell_Standard_Deviation",
-        "Results/DSM_Metainformation/DSM_Distance_Map", "Results/DSM_Metainformation/DSM_Height_Colored",
-        "Results/DSM_Metainformation/DSM_Point_Color", "Results/DSM_Metainformation/DSM_Point_Color_Interpolated",
-        "Results/DSM_Metainformation/DSM_Point_Model_Count", "Results/DSM_Metainformation/DSM_Roughness"};
-    for (const QString& folder : folders) QVERIFY2(QFileInfo(root_ + "/" + folder).isDir(), qPrintable(folder));
-  }
-
-  void projectFileDescribesTheProject() {
-    QVERIFY(!project_.name().empty());
+  void projectFileAndFoldersDescribeTheProject() {
+    for (const char* folder : {"Internal/Editor", "Internal/Images/Color", "Internal/Lists", "Internal/Orientations",
+                             "Internal/Topologies", "Results/DSM_Mesh_For_Editing", "Results/DSM_Metainformation/DSM_Roughness"})
+      QVERIFY2(QFileInfo(root_ + "/" + folder).isDir(), folder);
     QCOMPARE(project_.tileSize(), 100.0);
     QCOMPARE(project_.groundSampleDistance(), 100.0 / 64);
     QCOMPARE(project_.areaMax()[0] - project_.areaMin()[0], 200.0);
-    QCOMPARE(project_.areaMax()[1] - project_.areaMin()[1], 200.0);
     QVERIFY(project_.areaMax()[2] > project_.areaMin()[2]);
     QCOMPARE(project_.imageCount(), size_t{8});
     for (size_t i = 0; i < project_.imageCount(); ++i) {
       const vx::ProjectImage& image = project_.image(i);
-      QVERIFY(project_.isImageSelected(image));
       QCOMPARE(QString::fromStdString(image.photoPath), "Internal/Images/Color/" + QString::fromStdString(image.name));
       QCOMPARE(project_.imageOrientation(image).imageName(), image.name);
     }
-    QCOMPARE(project_.stereoModels().imageCount(), 8);
-  }
-
-  void coordinateSystemIsAValidProjectedWkt() {
     OGRSpatialReference srs;
     QCOMPARE(srs.importFromWkt(project_.coordinateSystemWkt().c_str()), OGRERR_NONE);
     QVERIFY(srs.IsProjected());
-    QCOMPARE(readLines(root_ + "/Internal/coordinate_system.wkt"), QStringList{QString::fromStdString(project_.coordinateSystemWkt())});
   }
 
-  void databasesNameTheTexturedMeshAsCurrentResult() {
+  void databasesNameBothMeshesAsCurrentResults() {
     const auto resources = vxdb::DatabaseIO::readFile((root_ + "/Internal/resources.vxdb").toStdString());
     const auto chronicle = vxdb::DatabaseIO::readFile((root_ + "/Internal/chronicle.vxdb").toStdString());
     QVERIFY(resources && chronicle);
-    const vxdb::PathsAndIds loaded =
-        vxdb::getCurrentResources(resources, chronicle, vx::MSG::PRC_MESH, vx::MSG::PRC_DSM_MESH_TEXTURING, true);
-    QCOMPARE(loaded.paths.size(), size_t{1});
-    QCOMPARE(QFileInfo(QString::fromStdString(loaded.paths[0])).canonicalFilePath(),
-             QFileInfo(root_ + "/Results/DSM_Mesh/Mesh.osgb").canonicalFilePath());
-    const vxdb::PathsAndIds editing = vxdb::getCurrentResources(
-        resources, chronicle, vx::MSG::PRC_DSM_MESH_FOR_EDITING, vx::MSG::PRC_DSM_MESH_FOR_EDITING, true);
-    QCOMPARE(editing.paths.size(), size_t{1});
-    QCOMPARE(QFileInfo(QString::fromStdString(editing.paths[0])).canonicalFilePath(),
-             QFileInfo(root_ + "/Results/DSM_Mesh_For_Editing/Mesh.osgb").canonicalFilePath());
+    const auto current = [&](vx::MSG::PRC from, vx::MSG::PRC to) {
+      QStringList paths;
+      for (const std::string& path : vxdb::getCurrentResources(resources, chronicle, from, to, true).paths)
+        paths << QFileInfo(QString::fromStdString(path)).canonicalFilePath();
+      return paths;
+    };
+    QCOMPARE(current(vx::MSG::PRC_MESH, vx::MSG::PRC_DSM_MESH_TEXTURING), QStringList{QFileInfo(mesh_ + "/Mesh.osgb").canonicalFilePath()});
+    QCOMPARE(current(vx::MSG::PRC_DSM_MESH_FOR_EDITING, vx::MSG::PRC_DSM_MESH_FOR_EDITING),
+             QStringList{QFileInfo(root_ + "/Results/DSM_Mesh_For_Editing/Mesh.osgb").canonicalFilePath()});
   }
 
   void tileListsNameEveryTileRoot_data() {
@@ -144,112 +146,159 @@ class DemoProjectTest : public QObject {
     QFETCH(QString, list);
     QFETCH(QString, mesh);
     QFETCH(int, version);
-    QByteArray raw;
-    const QStringList lines = readLines(root_ + "/Internal/Lists/" + list, &raw);
-    QCOMPARE(lines.size(), 4);
+    const QByteArray raw = readAll(root_ + "/Internal/Lists/" + list);
     QVERIFY(raw.endsWith('\n') && !raw.contains('\r'));
-    const QString meshFolder = QDir(root_ + "/" + mesh).absolutePath();
+    const QStringList lines = readLines(root_ + "/Internal/Lists/" + list);
+    QCOMPARE(lines.size(), 4);
     for (const QString& line : lines) {
-      QVERIFY2(QFileInfo(line).isAbsolute() && QFileInfo(line).isFile(), qPrintable(line));
-      QVERIFY(line.startsWith(meshFolder + "/Tile_"));
-      osg::ref_ptr<osg::Node> node = osgDB::readRefNodeFile(line.toStdString());
-      auto* root = dynamic_cast<osg::MatrixTransform*>(node.get());
-      QVERIFY(root);
+      QVERIFY2(line.startsWith(QDir(root_ + "/" + mesh).absolutePath() + "/Tile_"), qPrintable(line));
+      osg::ref_ptr<osg::MatrixTransform> root = readTileRoot(line);
       int value = 0;
-      QVERIFY(root->getUserValue("VEXALODVersion", value));
+      QVERIFY(root && root->getUserValue("VEXALODVersion", value));
       QCOMPARE(value, version);
     }
   }
 
-  void orientationListReadsBackEveryCamera() {
-    const std::vector<vx::ImageOrientation> cameras =
-        vx::readOrientationList((root_ + "/Internal/Orientations/orientation_list.txt").toStdString());
-    QCOMPARE(cameras.size(), size_t{8});
-    const QStringList images = readLines(root_ + "/Internal/Images/Color/image_color_list.txt");
-    QCOMPARE(images.size(), 8);
-    int nadir = 0;
-    for (size_t i = 0; i < cameras.size(); ++i) {
-      QCOMPARE(QString::fromStdString(cameras[i].imageName()), images[static_cast<int>(i)]);
-      QCOMPARE(cameras[i].width(), 1600);
-      QCOMPARE(cameras[i].height(), 1200);
-      QVERIFY(cameras[i].focalLength() > 1000.0);
-      nadir += isNadir(cameras[i]) ? 1 : 0;
+  void indexHoldsOnePagedLodPerTileCentredOnIt() {
+    osg::ref_ptr<osg::Node> index = osgDB::readRefNodeFile((mesh_ + "/Mesh.osgb").toStdString());
+    QVERIFY(index && index->asGroup());
+    QCOMPARE(index->asGroup()->getNumChildren(), 4u);
+    std::set<std::string> names;
+    for (const auto& lod : Collector(*index).lods) {
+      QCOMPARE(lod->getNumChildren(), 0u);
+      QCOMPARE(lod->getMaxRange(0), FLT_MAX);
+      names.insert(lod->getFileName(0));
+      osg::ref_ptr<osg::MatrixTransform> root = readTileRoot(mesh_ + "/" + QString::fromStdString(lod->getFileName(0)));
+      osg::Vec3d offset;
+      QVERIFY(root && root->getUserValue("OffsetXYZ", offset));
+      const osg::Vec3d centre(lod->getCenter());
+      QVERIFY(centre.x() > offset.x() && centre.x() < offset.x() + 100.0);
+      QVERIFY(centre.y() > offset.y() && centre.y() < offset.y() + 100.0);
+      QVERIFY(lod->getRadius() > 70.0f);
+      // Read by path, the reader supplies the index's folder, so the mesh folder can move.
+      QCOMPARE(QDir(QString::fromStdString(lod->getDatabasePath())).absolutePath(), QDir(mesh_).absolutePath());
     }
-    QVERIFY(nadir > 0 && nadir < 8);
+    QCOMPARE(names, (std::set<std::string>{"Tile_0_0/Tile_0_0.osgb", "Tile_0_1/Tile_0_1.osgb", "Tile_1_0/Tile_1_0.osgb",
+                                           "Tile_1_1/Tile_1_1.osgb"}));
+    // As stored, no file names a database path.
+    for (const QString& name : filesBelow(mesh_)) {
+      std::ifstream in((mesh_ + "/" + name).toStdString(), std::ios::binary);
+      osg::ref_ptr<osg::Node> node = osgDB::Registry::instance()->getReaderWriterForExtension("osgb")->readNode(in).getNode();
+      QVERIFY2(node, qPrintable(name));
+      for (const auto& lod : Collector(*node).lods) QVERIFY2(lod->getDatabasePath().empty(), qPrintable(name));
+    }
   }
 
-  void camerasSeeTheTerrain() {
-    const std::vector<vx::ImageOrientation> cameras =
-        vx::readOrientationList((root_ + "/Internal/Orientations/orientation_list.txt").toStdString());
-    const auto low = project_.areaMin();
-    const auto high = project_.areaMax();
-    const double z = (low[2] + high[2]) / 2;
-    const vx::ImageOrientation::Vec3 centre{{(low[0] + high[0]) / 2, (low[1] + high[1]) / 2, z}};
-    bool centreSeen = false;
-    for (const vx::ImageOrientation& camera : cameras) {
-      double x = 0.0;
-      double y = 0.0;
-      QVERIFY(principalRayHit(camera, z, x, y));
-      QVERIFY2(x > low[0] && x < high[0] && y > low[1] && y < high[1], camera.imageName().c_str());
-      QVERIFY(camera.projectionCenter()[2] > high[2] + 30.0);
-      if (isNadir(camera) && insideImage(camera, centre)) centreSeen = true;
+  void tileRootsCarryOffsetAndBounds() {
+    osg::Vec3d firstOffset;
+    QVERIFY(readTileRoot(tileRootPath(mesh_, 0, 0))->getUserValue("OffsetXYZ", firstOffset));
+    for (int i = 0; i < 4; ++i) {
+      const int x = i % 2, y = i / 2;
+      osg::ref_ptr<osg::MatrixTransform> root = readTileRoot(tileRootPath(mesh_, x, y));
+      osg::Vec3 minXYZ, maxXYZ;
+      osg::Vec3d offset;
+      QVERIFY(root && root->getUserValue("MinXYZ", minXYZ) && root->getUserValue("MaxXYZ", maxXYZ) &&
+              root->getUserValue("OffsetXYZ", offset));
+      QCOMPARE(root->getMatrix().getTrans(), offset);
+      QCOMPARE(offset - firstOffset, osg::Vec3d(100.0 * x, 100.0 * y, 0.0));
+      QCOMPARE(minXYZ.x(), 0.0f);
+      QCOMPARE(maxXYZ.x(), 100.0f);
+      QVERIFY(maxXYZ.z() > minXYZ.z());
+      // Child 0 of the tile root is the coarsest level, already loaded.
+      auto* top = dynamic_cast<osg::PagedLOD*>(root->getChild(0));
+      QVERIFY(top && top->getNumChildren() == 1);
+      QCOMPARE(top->getFileName(1), QString("Tile_%1_%2_L1_0.osgb").arg(x).arg(y).toStdString());
     }
-    QVERIFY(centreSeen);
-    // Every part of the area lies in some photo.
-    for (int j = 0; j <= 4; ++j) {
-      for (int i = 0; i <= 4; ++i) {
-        const vx::ImageOrientation::Vec3 p{{low[0] + (high[0] - low[0]) * i / 4, low[1] + (high[1] - low[1]) * j / 4, z}};
-        QVERIFY(std::any_of(cameras.begin(), cameras.end(), [&](const vx::ImageOrientation& c) { return insideImage(c, p); }));
+  }
+
+  // Every file named by a PagedLOD lies in the tile folder and loads; every file of the folder is
+  // reached; each quad switches to its finer file where its own range ends; vertices stay within
+  // the tile bounds; textures are embedded and their ground resolution doubles with every level.
+  void levelFilesFormOneCompleteTree() {
+    const QString folder = mesh_ + "/Tile_0_1";
+    osg::Vec3 low, high;
+    QVERIFY(readTileRoot(tileRootPath(mesh_, 0, 1))->getUserValue("MinXYZ", low));
+    QVERIFY(readTileRoot(tileRootPath(mesh_, 0, 1))->getUserValue("MaxXYZ", high));
+    std::map<std::string, int> levelOf{{"Tile_0_1.osgb", 0}};
+    std::vector<std::string> pending{"Tile_0_1.osgb"};
+    std::map<int, double> texelsPerMetre;
+    while (!pending.empty()) {
+      const std::string name = pending.back();
+      pending.pop_back();
+      QVERIFY2(name.find('/') == std::string::npos, name.c_str());
+      osg::ref_ptr<osg::Node> node = osgDB::readRefNodeFile((folder + "/").toStdString() + name);
+      QVERIFY2(node, name.c_str());
+      const int level = levelOf[name];
+      const Collector found(*node);
+      for (const auto& lod : found.lods) {
+        QCOMPARE(lod->getRangeMode(), osg::LOD::PIXEL_SIZE_ON_SCREEN);
+        if (lod->getNumFileNames() < 2 || lod->getFileName(1).empty()) continue;
+        QCOMPARE(lod->getMinRange(1), lod->getMaxRange(0));
+        QCOMPARE(lod->getMaxRange(1), FLT_MAX);
+        QCOMPARE(levelOf.count(lod->getFileName(1)), size_t{0});
+        levelOf[lod->getFileName(1)] = level + 1;
+        pending.push_back(lod->getFileName(1));
       }
+      std::set<osg::Image*> images;
+      for (const auto& geometry : found.geometries) {
+        const auto* vertices = dynamic_cast<const osg::Vec3Array*>(geometry->getVertexArray());
+        const auto* texCoords = dynamic_cast<const osg::Vec2Array*>(geometry->getTexCoordArray(0));
+        QVERIFY(vertices && texCoords && texCoords->size() == vertices->size());
+        QCOMPARE(geometry->getNormalArray()->getNumElements(), vertices->size());
+        for (const osg::Vec3& v : *vertices) {
+          QVERIFY(v.x() >= low.x() && v.x() <= high.x() && v.y() >= low.y() && v.y() <= high.y());
+          QVERIFY(v.z() >= low.z() - 1e-3f && v.z() <= high.z() + 1e-3f);
+        }
+        osg::StateSet* state = geometry->getStateSet();
+        auto* texture = state ? dynamic_cast<osg::Texture2D*>(state->getTextureAttribute(0, osg::StateAttribute::TEXTURE)) : nullptr;
+        osg::Image* image = texture ? texture->getImage() : nullptr;
+        QVERIFY2(image && image->data() && image->s() > 0, name.c_str());
+        images.insert(image);
+        const auto [first, last] = std::minmax_element(texCoords->begin(), texCoords->end(),
+                                                       [](const osg::Vec2& a, const osg::Vec2& b) { return a.x() < b.x(); });
+        const osg::BoundingBox box = geometry->getBoundingBox();
+        texelsPerMetre[level] = image->s() * (last->x() - first->x()) / (box.xMax() - box.xMin());
+      }
+      QCOMPARE(images.size(), size_t{1});  // one texture per file
     }
+    QCOMPARE(int(texelsPerMetre.size()), smallProject().levels);
+    for (int level = 1; level < smallProject().levels; ++level) QVERIFY(texelsPerMetre[level] > texelsPerMetre[level - 1] * 1.9);
+    QStringList reached;
+    for (const auto& entry : levelOf) reached << QString::fromStdString(entry.first);
+    reached.sort();
+    QCOMPARE(reached, filesBelow(folder));
+    QCOMPARE(reached.size(), 1 + 1 + 4);
   }
 
-  void topologyPairsNeighbouringCameras() {
-    vx::StereoModels topology;
-    QVERIFY(topology.loadTopology((root_ + "/Internal/Topologies/Topology.tif").toStdString()));
-    QCOMPARE(topology.imageCount(), 8);
-    const std::vector<vx::ImageOrientation> cameras =
-        vx::readOrientationList((root_ + "/Internal/Orientations/orientation_list.txt").toStdString());
-    for (int i = 0; i < 8; ++i) {
-      QVERIFY(!topology.isPair(i, i));
-      QVERIFY(!topology.partners(i).empty());
-      for (int j = 0; j < 8; ++j) QCOMPARE(topology.isPair(i, j), topology.isPair(j, i));
-      // Consecutive exposures of one strip (same flight line) form a pair.
-      if (i + 1 < 8 && std::abs(cameras[i].projectionCenter()[1] - cameras[i + 1].projectionCenter()[1]) < 1e-6)
-        QVERIFY(topology.isPair(i, i + 1));
-    }
+  void singleLevelTileIsShownAtEveryDistance() {
+    QTemporaryDir dir;
+    demo::DemoOptions options = smallProject();
+    options.tiles = 1;
+    options.levels = 1;
+    demo::writeTiledMesh(dir.filePath("mesh").toStdString(), options, true);
+    QCOMPARE(filesBelow(dir.filePath("mesh")), (QStringList{"Mesh.osgb", "Tile_0_0/Tile_0_0.osgb"}));
+    osg::ref_ptr<osg::MatrixTransform> root = readTileRoot(tileRootPath(dir.filePath("mesh"), 0, 0));
+    QVERIFY(root && dynamic_cast<osg::PagedLOD*>(root->getChild(0)));
+    QCOMPARE(static_cast<osg::PagedLOD*>(root->getChild(0))->getMaxRange(0), FLT_MAX);
   }
 
-  void logAndProgressReportEachStep() {
-    QVERIFY(readLines(root_ + "/Internal/log.txt").size() >= 3);
-    QVERIFY(percents_.size() >= 5);
-    QCOMPARE(percents_.first(), 0);
-    QCOMPARE(percents_.last(), 100);
-    for (int i = 1; i < percents_.size(); ++i) QVERIFY(percents_[i] >= percents_[i - 1]);
-    QVERIFY(steps_.filter("tiles").size() >= 4);
-  }
-
-  void sameSeedGivesTheSameProject() {
+  void sameSeedGivesTheSameProjectOtherSeedAnother() {
     QTemporaryDir other;
     demo::writeDemoProject(other.filePath("Demo Project").toStdString(), smallProject());
     QCOMPARE(differingFiles(root_, other.filePath("Demo Project")), QStringList());
-  }
-
-  void otherSeedGivesAnotherProject() {
-    QTemporaryDir other;
     demo::DemoOptions options = smallProject();
     options.seed = 4;
-    demo::writeDemoProject(other.path().toStdString(), options);
-    const QStringList differing = differingFiles(root_, other.path());
+    demo::writeDemoProject(other.filePath("seed 4").toStdString(), options);
+    const QStringList differing = differingFiles(root_, other.filePath("seed 4"));
     QVERIFY(differing.contains("Results/DSM_Mesh/Tile_1_1/Tile_1_1.osgb"));
+    QVERIFY(differing.contains("Results/DSM_Mesh/Tile_1_1/Tile_1_1_L2_3.osgb"));
     QVERIFY(differing.contains("Internal/Orientations/IMG_0001.ori"));
   }
 
-  void refusesANonEmptyFolderAndKeepsItsContents() {
+  void refusesANonEmptyFolderAndImpossibleOptions() {
     QTemporaryDir other;
     QFile keep(other.filePath("Project.vpr"));
-    QVERIFY(keep.open(QIODevice::WriteOnly));
-    keep.write("someone else's project");
+    QVERIFY(keep.open(QIODevice::WriteOnly) && keep.write("someone else's project") > 0);
     keep.close();
     try {
       demo::writeDemoProject(other.path().toStdString(), smallProject());
@@ -258,22 +307,21 @@ class DemoProjectTest : public QObject {
       QVERIFY(QString(error.what()).contains("not empty"));
     }
     QCOMPARE(filesBelow(other.path()), QStringList{"Project.vpr"});
-    QCOMPARE(readLines(other.filePath("Project.vpr")), QStringList{"someone else's project"});
-  }
+    QCOMPARE(readAll(other.filePath("Project.vpr")), QByteArray("someone else's project"));
 
-  void rejectsAnImpossibleImageCount() {
-    QTemporaryDir other;
     demo::DemoOptions options = smallProject();
     options.images = 0;
     QVERIFY_EXCEPTION_THROWN(demo::writeDemoProject(other.filePath("p").toStdString(), options), std::runtime_error);
+    options = smallProject();
+    options.textureSize = 18;  // three levels cannot halve it twice
+    QVERIFY_EXCEPTION_THROWN(demo::writeTiledMesh(other.filePath("p").toStdString(), options, false), std::runtime_error);
     QVERIFY(!QFileInfo::exists(other.filePath("p")));
   }
 
  private:
   QTemporaryDir dir_;
   QString root_;
-  QList<int> percents_;
-  QStringList steps_;
+  QString mesh_;
   vx::VEXAProject project_;
 };
 

@@ -1,5 +1,6 @@
 #include <QTemporaryDir>
 #include <QTest>
+#include <algorithm>
 
 #include "project/Layout.h"
 #include "vx/VEXAProject.h"
@@ -65,6 +66,34 @@ class LayoutTest : public QObject {
     QVERIFY(Buffer_Tiles == L"Buffer_Tiles" && DSM_PCI == L"DSM_PCI" && Mesh == L"Mesh");
     QVERIFY(MeshTexturedIter1ListName == L"mesh_textured_iter1_list.txt");
     QVERIFY(DsmMeshTexturedIter0ListName == L"dsm_mesh_textured_iter0_list.txt");
+  }
+
+  void allFoldersHoldsEveryFolderParentsFirst() {
+    using namespace layout;
+    const std::vector<std::wstring> folders = allFolders();
+    const std::vector<const std::wstring*> constants{
+        &InternalDir, &ControlFilesDir, &DsmMeshMergedDir, &DsmMeshMergedIter0Dir, &DsmMeshMergedIter1Dir,
+        &DsmMeshUntexturedDir, &DsmRawDir, &DsmRawExtendedDir, &DsmRawRawDir, &EditorDir, &ImagesDir,
+        &ImagesColorDir, &ImagesMatchDir, &InitDir, &LidarDir, &LidarTrajectoriesDir, &ListsDir, &MeshMergedDir,
+        &MeshMergedIter0Dir, &MeshMergedIter1Dir, &MeshUntexturedDir, &OrientationsDir, &PointCloudRawDir, &RectDir,
+        &SgmDir, &ShapefilesDir, &SubprojectsDir, &TopologiesDir, &ResultsDir, &ResultsDsmDir, &ResultsDsmMeshDir,
+        &ResultsDsmMeshForEditingDir, &ResultsMeshDir, &ResultsPointCloudDir, &ResultsTrueOrthoDir,
+        &ResultsDsmMetainformationDir, &ResultsDsmBinaryMaskDir, &ResultsDsmCellPointCountDir,
+        &ResultsDsmCellStandardDeviationDir, &ResultsDsmDistanceMapDir, &ResultsDsmHeightColoredDir,
+        &ResultsDsmPointColorDir, &ResultsDsmPointColorInterpolatedDir, &ResultsDsmPointModelCountDir,
+        &ResultsDsmRoughnessDir};
+    for (const std::wstring* folder : constants) {
+      QVERIFY2(std::count(folders.begin(), folders.end(), *folder) == 1, layout::toUtf8(*folder).c_str());
+    }
+    QCOMPARE(folders.size(), constants.size());
+
+    // Creating the folders one level at a time in this order must always find the parent in place.
+    for (auto it = folders.begin(); it != folders.end(); ++it) {
+      const size_t cut = it->rfind(sep);
+      if (cut == std::wstring::npos) continue;
+      const std::wstring parent = it->substr(0, cut);
+      QVERIFY2(std::find(folders.begin(), it, parent) != it, layout::toUtf8(*it).c_str());
+    }
   }
 
   void utf8Conversions() {

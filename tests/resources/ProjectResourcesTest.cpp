@@ -1,5 +1,3 @@
-#include <QDir>
-#include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -8,64 +6,48 @@
 #include "vx/VEXAProject.h"
 #include "vxdb/Database.h"
 
-namespace {
-
-QString internalFile(const QTemporaryDir& dir, const QString& name) {
-  return QDir(dir.path()).absoluteFilePath("Internal/" + name);
-}
-
-}  // namespace
+using Type = vxdb::Resource::Type;
 
 class ProjectResourcesTest : public QObject {
   Q_OBJECT
 
+  QString internal(const QString& name) const { return QDir(dir_->path()).absoluteFilePath("Internal/" + name); }
+
+  void registerResources(const std::vector<std::tuple<Type, std::string, int>>& entries) {
+    auto resources = vxdb::DatabaseIO::openForWriting(internal("resources.vxdb").toStdString());
+    auto chronicle = vxdb::DatabaseIO::openForWriting(internal("chronicle.vxdb").toStdString());
+    for (const auto& [type, path, process] : entries)
+      vxdb::registerResource(*resources, *chronicle, type, {path}, {process}, {100});
+  }
+
  private slots:
   void init() {
     dir_.reset(new QTemporaryDir);
-    QVERIFY(dir_->isValid());
     QVERIFY(QDir(dir_->path()).mkpath("Internal"));
     project_ = vx::VEXAProject();
     QCOMPARE(project_.setOutputFolder(dir_->path().toStdString(), 0, 0), 0);
   }
 
-  void missingDatabasesGiveNoResources() {
-    QVERIFY(MeshTree::DataBase::currentResources(project_).isEmpty());
+  void currentMeshesOfTheProcessRangeAreListed() {
+    registerResources({{Type::DSMMesh, "Results/DSM_Mesh/Mesh.osgb", vx::MSG::PRC_DSM_MESH},
+                       // outside the range the editor asks for
+                       {Type::DSMMeshForEditing, "Results/DSM_Mesh_For_Editing/Mesh.osgb", vx::MSG::PRC_DSM_MESH_FOR_EDITING},
+                       {Type::DSM, "Results/DSM/dsm.tif", vx::MSG::PRC_DSM}});
+    QCOMPARE(MeshTree::DataBase::currentResources(project_),
+             QStringList({QDir::toNativeSeparators(QDir(dir_->path()).absoluteFilePath("Results/DSM_Mesh/Mesh.osgb"))}));
   }
 
-  void corruptDatabasesGiveNoResources() {
+  void missingOrCorruptDatabasesGiveNoResources() {
+    QVERIFY(MeshTree::DataBase::currentResources(project_).isEmpty());
+    registerResources({{Type::DSMMesh, "Results/DSM_Mesh/Mesh.osgb", vx::MSG::PRC_DSM_MESH}});
+    QVERIFY(QFile::remove(internal("chronicle.vxdb")));
+    QVERIFY(MeshTree::DataBase::currentResources(project_).isEmpty());
     for (const QString& name : {QString("resources.vxdb"), QString("chronicle.vxdb")}) {
-      QFile file(internalFile(*dir_, name));
+      QFile file(internal(name));
       QVERIFY(file.open(QIODevice::WriteOnly));
       file.write("SQLite format 3\0 but not really", 32);
     }
     QVERIFY(MeshTree::DataBase::currentResources(project_).isEmpty());
-  }
-
-  void oneMissingDatabaseGivesNoResources() {
-    auto resources = vxdb::DatabaseIO::openForWriting(internalFile(*dir_, "resources.vxdb").toStdString());
-    auto chronicle = vxdb::DatabaseIO::openForWriting(internalFile(*dir_, "chronicle.vxdb").toStdString());
-    vxdb::registerResource(*resources, *chronicle, vxdb::Resource::Type::DSMMesh, {"Results/DSM_Mesh/Mesh.osgb"},
-                           {vx::MSG::PRC_DSM_MESH}, {100});
-    resources.reset();
-    chronicle.reset();
-    QVERIFY(QFile::remove(internalFile(*dir_, "chronicle.vxdb")));
-    QVERIFY(MeshTree::DataBase::currentResources(project_).isEmpty());
-  }
-
-  void currentMeshesOfTheProcessRangeAreListed() {
-    {
-      auto resources = vxdb::DatabaseIO::openForWriting(internalFile(*dir_, "resources.vxdb").toStdString());
-      auto chronicle = vxdb::DatabaseIO::openForWriting(internalFile(*dir_, "chronicle.vxdb").toStdString());
-      vxdb::registerResource(*resources, *chronicle, vxdb::Resource::Type::DSMMesh, {"Results/DSM_Mesh/Mesh.osgb"},
-                             {vx::MSG::PRC_DSM_MESH}, {100});
-      // Outside the range the editor asks for.
-      vxdb::registerResource(*resources, *chronicle, vxdb::Resource::Type::DSMMeshForEditing,
-                             {"Results/DSM_Mesh_For_Editing/Mesh.osgb"}, {vx::MSG::PRC_DSM_MESH_FOR_EDITING}, {100});
-      vxdb::registerResource(*resources, *chronicle, vxdb::Resource::Type::DSM, {"Results/DSM/dsm.tif"},
-                             {vx::MSG::PRC_DSM}, {100});
-    }
-    const QStringList files = MeshTree::DataBase::currentResources(project_);
-    QCOMPARE(files, QStringList({QDir::toNativeSeparators(QDir(dir_->path()).absoluteFilePath("Results/DSM_Mesh/Mesh.osgb"))}));
   }
 
  private:

@@ -12,27 +12,7 @@ namespace {
 
 const QByteArray kDeclaration = "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n";
 
-void writeFile(const QString& path, const QByteArray& content) {
-  QFile file(path);
-  QVERIFY(file.open(QIODevice::WriteOnly));
-  QCOMPARE(file.write(content), qint64(content.size()));
-}
-
-QByteArray readFile(const QString& path) {
-  QFile file(path);
-  if (!file.open(QIODevice::ReadOnly)) return QByteArray();
-  return file.readAll();
-}
-
-QByteArray initFile(const QByteArray& body) {
-  return kDeclaration + "<VEXAInitFile>" + body + "</VEXAInitFile>";
-}
-
-QByteArray dialogsXml() {
-  QByteArray xml;
-  for (quint32 id : InitFile::ignoredDialogs()) xml += "<dialog>" + QByteArray::number(id) + "</dialog>";
-  return xml.isEmpty() ? QByteArray("<ignore_dialogs/>") : "<ignore_dialogs>" + xml + "</ignore_dialogs>";
-}
+QByteArray initFile(const QByteArray& body) { return kDeclaration + "<VEXAInitFile>" + body + "</VEXAInitFile>"; }
 
 }  // namespace
 
@@ -41,217 +21,144 @@ class InitFileTest : public QObject {
 
  private:
   QTemporaryDir m_dir;
+
   QString path(const QString& name) const { return m_dir.filePath(name); }
+
+  QString write(const QString& name, const QByteArray& content) {
+    QFile file(path(name));
+    if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size())
+      qFatal("cannot write %s", qPrintable(name));
+    return file.fileName();
+  }
+
+  QByteArray read(const QString& name) const {
+    QFile file(path(name));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+  }
+
+  // Loads `content` into `file` and saves it again as "saved.init".
+  QByteArray resave(InitFile& file, const QByteArray& content) {
+    if (!file.load(write("in.init", content)) || !file.save(path("saved.init"))) return QByteArray();
+    return read("saved.init");
+  }
 
  private slots:
   void init() { InitFile::setEditorTemporaryFiles(QString()); }
 
-  void missingFileChangesNothing() {
+  // Runs first, while no dialog has been silenced yet.
+  void savesTheExactLayout() {
     InitFile file;
     QVERIFY(!file.load(path("absent.init")));
     QVERIFY(!file.load(m_dir.path()));  // a folder is no init file either
-    QCOMPARE(file.pointcloudViewer().filePath(), QString("not_specified"));
     QCOMPARE(file.defaultWorkspace(), QDir::home());
-    QVERIFY(file.useCuda());
-    QVERIFY(file.updaterAtStartup());
-    QCOMPARE(file.maxThreads(), 1);
-    QVERIFY(file.recentProjects().isEmpty());
-  }
-
-  void savesTheExactLayout() {
-    InitFile file;
     file.on_setDefaultWorkspace(m_dir.path());
     QVERIFY(file.save(path("layout.init")));
-    const QByteArray expected =
-        initFile("<settings><UseCUDA>true</UseCUDA><MaxThreads>1</MaxThreads>"
-                 "<UpdaterAtStartup>true</UpdaterAtStartup></settings>"
-                 "<external_tools><PointcloudViewer>not_specified</PointcloudViewer>"
-                 "<DefaultWorkspace>" + QDir(m_dir.path()).absolutePath().toUtf8() +
-                 "</DefaultWorkspace></external_tools><recent_projects/>" + dialogsXml());
-    QCOMPARE(readFile(path("layout.init")), expected);
+    QCOMPARE(read("layout.init"),
+             initFile("<settings><UseCUDA>true</UseCUDA><MaxThreads>1</MaxThreads>"
+                      "<UpdaterAtStartup>true</UpdaterAtStartup></settings>"
+                      "<external_tools><PointcloudViewer>not_specified</PointcloudViewer>"
+                      "<DefaultWorkspace>" + QDir(m_dir.path()).absolutePath().toUtf8() +
+                      "</DefaultWorkspace></external_tools><recent_projects/><ignore_dialogs/>"));
   }
 
-  void emptySettingsTakeTheAbsentValues() {
-    writeFile(path("empty.init"), initFile("<settings/>"));
+  void settingValues_data() {
+    QTest::addColumn<QByteArray>("body");
+    QTest::addColumn<QString>("expected");  // use CUDA, updater at start-up, maximum threads
+    const auto settings = [](const QByteArray& cuda, const QByteArray& threads, const QByteArray& updater) {
+      return "<settings><UseCUDA>" + cuda + "</UseCUDA><MaxThreads>" + threads + "</MaxThreads><UpdaterAtStartup>" +
+             updater + "</UpdaterAtStartup></settings>";
+    };
+    QTest::newRow("empty section") << QByteArray("<settings/>") << "false true 1";
+    QTest::newRow("absent section") << QByteArray("<recent_projects/>") << "true true 1";
+    QTest::newRow("words") << settings("true", "8", "false") << "true false 8";
+    QTest::newRow("digits") << settings("1", "12", "0") << "true false 12";
+    QTest::newRow("unconvertible") << settings("yes", "many", "2") << "false true 1";
+  }
+
+  void settingValues() {
+    QFETCH(QByteArray, body);
     InitFile file;
-    QVERIFY(file.load(path("empty.init")));
-    QVERIFY(!file.useCuda());
-    QCOMPARE(file.maxThreads(), 1);
-    QVERIFY(file.updaterAtStartup());
+    QVERIFY(file.load(write("settings.init", initFile(body))));
+    QTEST(QString("%1 %2 %3")
+              .arg(QVariant(file.useCuda()).toString(), QVariant(file.updaterAtStartup()).toString())
+              .arg(file.maxThreads()),
+          "expected");
   }
 
-  void absentSettingsKeepTheDefaults() {
-    writeFile(path("nosettings.init"), initFile("<recent_projects/>"));
+  // A deleted workspace loads as the current folder; a missing temporary folder is not written back.
+  void missingFolders() {
+    const QString temp = path("editor_temp");
     InitFile file;
-    QVERIFY(file.load(path("nosettings.init")));
-    QVERIFY(file.useCuda());
-    QCOMPARE(file.defaultWorkspace(), QDir::home());
-  }
-
-  void booleanForms_data() {
-    QTest::addColumn<QByteArray>("cuda");
-    QTest::addColumn<QByteArray>("updater");
-    QTest::addColumn<bool>("expectedCuda");
-    QTest::addColumn<bool>("expectedUpdater");
-    QTest::newRow("words") << QByteArray("true") << QByteArray("false") << true << false;
-    QTest::newRow("digits") << QByteArray("1") << QByteArray("0") << true << false;
-    QTest::newRow("unconvertible") << QByteArray("yes") << QByteArray("2") << false << true;
-  }
-
-  void booleanForms() {
-    QFETCH(QByteArray, cuda);
-    QFETCH(QByteArray, updater);
-    writeFile(path("bools.init"), initFile("<settings><UseCUDA>" + cuda + "</UseCUDA><MaxThreads>8</MaxThreads>"
-                                           "<UpdaterAtStartup>" + updater + "</UpdaterAtStartup></settings>"));
-    InitFile file;
-    QVERIFY(file.load(path("bools.init")));
-    QTEST(file.useCuda(), "expectedCuda");
-    QTEST(file.updaterAtStartup(), "expectedUpdater");
-    QCOMPARE(file.maxThreads(), 8);
-  }
-
-  void unconvertibleNumberTakesTheDefault() {
-    writeFile(path("threads.init"), initFile("<settings><MaxThreads>many</MaxThreads></settings>"));
-    InitFile file;
-    QVERIFY(file.load(path("threads.init")));
-    QCOMPARE(file.maxThreads(), 1);
-  }
-
-  void deletedWorkspaceBecomesTheCurrentFolder() {
-    QTemporaryDir gone;
-    const QString goneFolder = gone.path();
-    gone.remove();
-    writeFile(path("ws.init"), initFile("<external_tools><DefaultWorkspace>" + goneFolder.toUtf8() +
-                                        "</DefaultWorkspace></external_tools>"));
-    InitFile file;
-    QVERIFY(file.load(path("ws.init")));
+    const QByteArray saved = resave(file, initFile("<external_tools><DefaultWorkspace>" + path("gone").toUtf8() +
+                                                   "</DefaultWorkspace><EditorTemporaryFiles>" + temp.toUtf8() +
+                                                   "</EditorTemporaryFiles></external_tools>"));
     QCOMPARE(file.defaultWorkspace().absolutePath(), QDir::currentPath());
-    QVERIFY(file.save(path("ws2.init")));
-    QVERIFY(readFile(path("ws2.init")).contains("<DefaultWorkspace>" + QDir::currentPath().toUtf8() +
-                                                "</DefaultWorkspace>"));
-  }
-
-  void existingWorkspaceIsKept() {
-    writeFile(path("ws3.init"), initFile("<external_tools><PointcloudViewer>viewer/run.exe</PointcloudViewer>"
-                                         "<DefaultWorkspace>" + m_dir.path().toUtf8() +
-                                         "</DefaultWorkspace></external_tools>"));
-    InitFile file;
-    QVERIFY(file.load(path("ws3.init")));
-    QCOMPARE(file.defaultWorkspace().absolutePath(), QDir(m_dir.path()).absolutePath());
-    QVERIFY(file.save(path("ws4.init")));
-    // The viewer path is written as it was given, not made absolute.
-    QVERIFY(readFile(path("ws4.init")).contains("<PointcloudViewer>viewer/run.exe</PointcloudViewer>"));
-  }
-
-  void temporaryFilesWrittenOnlyWhenPresent() {
-    const QString temp = m_dir.filePath("editor_temp");
-    writeFile(path("temp.init"), initFile("<external_tools><EditorTemporaryFiles>" + temp.toUtf8() +
-                                          "</EditorTemporaryFiles></external_tools>"));
-    InitFile file;
-    QVERIFY(file.load(path("temp.init")));
     QCOMPARE(InitFile::editorTemporaryFiles().filePath(), temp);
-
-    QVERIFY(file.save(path("temp2.init")));
-    QVERIFY(!readFile(path("temp2.init")).contains("EditorTemporaryFiles"));
-
-    QVERIFY(QDir().mkpath(temp));
-    QVERIFY(file.save(path("temp3.init")));
-    QVERIFY(readFile(path("temp3.init")).contains("<EditorTemporaryFiles>" + temp.toUtf8() +
-                                                  "</EditorTemporaryFiles>"));
+    QVERIFY(saved.contains("<DefaultWorkspace>" + QDir::currentPath().toUtf8() +
+                           "</DefaultWorkspace></external_tools>"));
   }
 
   void duplicateDialogsHeldOnce() {
-    writeFile(path("dialogs.init"),
-              initFile("<ignore_dialogs><dialog>4101</dialog><dialog>4102</dialog><dialog>4101</dialog>"
-                       "<dialog>not a number</dialog></ignore_dialogs>"));
-    InitFile file;
     QVERIFY(!InitFile::isDialogIgnored(4101));
-    QVERIFY(file.load(path("dialogs.init")));
-    QVERIFY(InitFile::isDialogIgnored(4101));
-    QVERIFY(InitFile::isDialogIgnored(4102));
+    InitFile file;
+    const QByteArray saved = resave(file, initFile("<ignore_dialogs><dialog>4101</dialog><dialog>4102</dialog>"
+                                                   "<dialog>4101</dialog><dialog>not a number</dialog>"
+                                                   "</ignore_dialogs>"));
+    QVERIFY(InitFile::isDialogIgnored(4101) && InitFile::isDialogIgnored(4102));
     QCOMPARE(InitFile::ignoredDialogs().count(4101), 1);
     InitFile::ignoreDialog(4102);
     QCOMPARE(InitFile::ignoredDialogs().count(4102), 1);
-
-    QVERIFY(file.save(path("dialogs2.init")));
-    QCOMPARE(readFile(path("dialogs2.init")).count("<dialog>4101</dialog>"), 1);
-  }
-
-  void recentProjectsKeepOrderAndUtf8() {
-    const QString first = m_dir.filePath("Käse/Project.vpr");
-    const QString second = m_dir.filePath("b/Project.vpr");
-    writeFile(path("recent.init"),
-              initFile("<unknown><x>1</x></unknown><recent_projects><project>" + first.toUtf8() +
-                       "</project><project>" + second.toUtf8() + "</project></recent_projects>"));
-    InitFile file;
-    QVERIFY(file.load(path("recent.init")));
-    QCOMPARE(file.recentProjects().size(), 2);
-    QCOMPARE(file.recentProjects().at(0).absoluteFilePath(), first);
-    QCOMPARE(file.recentProjects().at(1).absoluteFilePath(), second);
+    QCOMPARE(saved.count("<dialog>4101</dialog>"), 1);
   }
 
   void roundTripIsByteIdentical() {
-    const QString temp = m_dir.filePath("roundtrip_temp");
+    const QByteArray temp = path("roundtrip_temp").toUtf8();
     QVERIFY(QDir().mkpath(temp));
-    writeFile(path("rt.init"),
-              initFile("<settings><UseCUDA>0</UseCUDA><MaxThreads>12</MaxThreads></settings>"
-                       "<external_tools><PointcloudViewer>C:/Tools/Viewer &amp; Co.exe</PointcloudViewer>"
-                       "<DefaultWorkspace>" + m_dir.path().toUtf8() + "</DefaultWorkspace>"
-                       "<EditorTemporaryFiles>" + temp.toUtf8() + "</EditorTemporaryFiles></external_tools>"
-                       "<recent_projects><project>/data/Grün/Project.vpr</project>"
-                       "<project>/data/b/Project.vpr</project></recent_projects>"
-                       "<ignore_dialogs><dialog>3003</dialog></ignore_dialogs>"));
     InitFile first;
-    QVERIFY(first.load(path("rt.init")));
-    QVERIFY(first.save(path("rt1.init")));
+    const QByteArray written = resave(
+        first, initFile("<unknown><x>1</x></unknown><settings><UseCUDA>0</UseCUDA><MaxThreads>12</MaxThreads>"
+                        "</settings>"
+                        "<external_tools><PointcloudViewer>C:/Tools/Viewer &amp; Co.exe</PointcloudViewer>"
+                        "<DefaultWorkspace>" + m_dir.path().toUtf8() + "</DefaultWorkspace>"
+                        "<EditorTemporaryFiles>" + temp + "</EditorTemporaryFiles></external_tools>"
+                        "<recent_projects><project>/data/Grün/Project.vpr</project>"
+                        "<project>/data/b/Project.vpr</project></recent_projects>"
+                        "<ignore_dialogs><dialog>3003</dialog></ignore_dialogs>"));
     InitFile second;
-    QVERIFY(second.load(path("rt1.init")));
-    QVERIFY(second.save(path("rt2.init")));
-    const QByteArray written = readFile(path("rt1.init"));
-    QCOMPARE(readFile(path("rt2.init")), written);
-    QVERIFY(written.startsWith(kDeclaration + "<VEXAInitFile><settings><UseCUDA>false</UseCUDA>"
-                                              "<MaxThreads>12</MaxThreads>"));
-    QVERIFY(written.contains("<PointcloudViewer>C:/Tools/Viewer &amp; Co.exe</PointcloudViewer>"));
+    QCOMPARE(resave(second, written), written);
+    QVERIFY(written.startsWith(kDeclaration + "<VEXAInitFile><settings><UseCUDA>false</UseCUDA><MaxThreads>12"));
+    // The viewer path stays as given, not made absolute.
+    QVERIFY(written.contains("<PointcloudViewer>C:/Tools/Viewer &amp; Co.exe</PointcloudViewer><DefaultWorkspace>" +
+                             m_dir.path().toUtf8() + "</DefaultWorkspace><EditorTemporaryFiles>" + temp));
     QVERIFY(written.contains("<project>/data/Grün/Project.vpr</project><project>/data/b/Project.vpr</project>"));
-    QCOMPARE(written.count('\n'), 1);
+    QVERIFY(!written.contains("unknown"));
   }
 
-  void malformedXmlThrowsTheParserText_data() {
+  void malformedFilesThrowTheParserText_data() {
     QTest::addColumn<QByteArray>("content");
     QTest::addColumn<QString>("expected");
     QTest::newRow("not xml") << QByteArray("just text") << "<unspecified file>(1): expected <";
     QTest::newRow("truncated") << QByteArray("<?xml version=\"1.0\"?>\n<VEXAInitFile><settings>")
                                << "<unspecified file>(2): unexpected end of data";
+    QTest::newRow("other root") << kDeclaration + "<OtherRoot><settings/></OtherRoot>"
+                                << "No such node (VEXAInitFile)";
   }
 
-  void malformedXmlThrowsTheParserText() {
+  void malformedFilesThrowTheParserText() {
     QFETCH(QByteArray, content);
-    QFETCH(QString, expected);
-    writeFile(path("bad.init"), content);
     InitFile file;
     try {
-      file.load(path("bad.init"));
+      file.load(write("bad.init", content));
       QFAIL("no exception");
-    } catch (const boost::property_tree::xml_parser_error& e) {
-      QCOMPARE(QString::fromStdString(e.what()), expected);
+    } catch (const boost::property_tree::ptree_error& e) {
+      QTEST(QString::fromStdString(e.what()), "expected");
     }
     QVERIFY(file.useCuda());
   }
 
-  void missingRootThrowsNoSuchNode() {
-    writeFile(path("noroot.init"), kDeclaration + "<OtherRoot><settings/></OtherRoot>");
-    InitFile file;
-    try {
-      file.load(path("noroot.init"));
-      QFAIL("no exception");
-    } catch (const boost::property_tree::ptree_bad_path& e) {
-      QCOMPARE(QString::fromStdString(e.what()), QString("No such node (VEXAInitFile)"));
-    }
-  }
-
   void unwritablePathThrowsCannotOpenFile() {
     InitFile file;
-    for (const QString& target : {m_dir.filePath("missing_folder/vexa_ui.init"), m_dir.path()}) {
+    for (const QString& target : {path("missing_folder/vexa_ui.init"), m_dir.path()}) {
       try {
         file.save(target);
         QFAIL("no exception");
@@ -263,21 +170,17 @@ class InitFileTest : public QObject {
   }
 
   void saveReplacesTheFileInsteadOfRewritingIt() {
-    // A hard link still sees the old content only if the new file was written beside the old one
-    // and renamed over it; writing in place would have changed both names.
+    // A hard link keeps the old content only if the new file was written beside it and renamed over it.
     const QByteArray old = initFile("<settings><MaxThreads>3</MaxThreads></settings>");
-    writeFile(path("atomic.init"), old);
-    QCOMPARE(::link(QFile::encodeName(path("atomic.init")).constData(),
-                    QFile::encodeName(path("atomic.link")).constData()),
-             0);
+    const QString target = write("atomic.init", old);
+    QCOMPARE(::link(QFile::encodeName(target).constData(), QFile::encodeName(path("atomic.link")).constData()), 0);
     InitFile file;
-    QVERIFY(file.load(path("atomic.init")));
-    QVERIFY(file.save(path("atomic.init")));
-    QCOMPARE(readFile(path("atomic.link")), old);
-    QVERIFY(readFile(path("atomic.init")).contains("<MaxThreads>3</MaxThreads>"));
-    QVERIFY(readFile(path("atomic.init")) != old);
-    const QStringList left = QDir(m_dir.path()).entryList({"atomic*"}, QDir::Files | QDir::Hidden);
-    QCOMPARE(left, QStringList({"atomic.init", "atomic.link"}));
+    QVERIFY(file.load(target));
+    QVERIFY(file.save(target));
+    QCOMPARE(read("atomic.link"), old);
+    QVERIFY(read("atomic.init").contains("<MaxThreads>3</MaxThreads><UpdaterAtStartup>"));
+    QCOMPARE(QDir(m_dir.path()).entryList({"atomic*"}, QDir::Files | QDir::Hidden),
+             QStringList({"atomic.init", "atomic.link"}));
   }
 };
 

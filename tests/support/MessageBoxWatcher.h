@@ -5,17 +5,28 @@
 #include <QStringList>
 #include <QTimer>
 
+#include <functional>
+
 // Answers the modal message boxes that the code under test opens, from inside their own event
-// loops, and records their texts. Without it an exec() would wait for a user forever.
+// loops, and records what they showed. Without it an exec() would wait for a user forever.
 class MessageBoxWatcher : public QObject {
  public:
-  explicit MessageBoxWatcher(QMessageBox::StandardButton answer = QMessageBox::Ok) : answer_(answer) {
-    connect(&timer_, &QTimer::timeout, this, [this] {
+  struct Box {
+    QString title;
+    QString text;
+    Qt::WindowFlags flags;
+    bool hasParent;
+  };
+
+  // `prepare` acts on each box before `answer` is pressed, e.g. ticks a check box.
+  explicit MessageBoxWatcher(QMessageBox::StandardButton answer = QMessageBox::Ok,
+                             std::function<void(QMessageBox*)> prepare = {}) {
+    connect(&timer_, &QTimer::timeout, this, [this, answer, prepare] {
       auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
       if (!box || !box->isVisible()) return;
-      texts_ << box->text();
-      icons_ << box->icon();
-      QAbstractButton* button = box->button(answer_);
+      boxes_ << Box{box->windowTitle(), box->text(), box->windowFlags(), box->parentWidget() != nullptr};
+      if (prepare) prepare(box);
+      QAbstractButton* button = box->button(answer);
       if (!button) button = box->escapeButton() ? box->escapeButton() : box->buttons().value(0);
       if (button)
         button->click();
@@ -25,12 +36,14 @@ class MessageBoxWatcher : public QObject {
     timer_.start(5);
   }
 
-  const QStringList& texts() const { return texts_; }
-  const QList<QMessageBox::Icon>& icons() const { return icons_; }
+  const QList<Box>& boxes() const { return boxes_; }
+  QStringList texts() const {
+    QStringList texts;
+    for (const Box& box : boxes_) texts << box.text;
+    return texts;
+  }
 
  private:
-  QMessageBox::StandardButton answer_;
   QTimer timer_;
-  QStringList texts_;
-  QList<QMessageBox::Icon> icons_;
+  QList<Box> boxes_;
 };

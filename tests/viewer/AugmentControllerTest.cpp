@@ -19,23 +19,18 @@ class AugmentControllerTest : public QObject {
   Q_OBJECT
 
  private slots:
-  void rootCarriesMarkerAndFilledPolygons() {
+  void rootStaysOutOfPickingAndBounds() {
     AugmentController controller;
     osg::Group* root = controller.root();
     QVERIFY(root->containsNode(controller.rotationCenter()));
     auto* mode = dynamic_cast<osg::PolygonMode*>(root->getStateSet()->getAttribute(osg::StateAttribute::POLYGONMODE));
-    QVERIFY(mode);
-    QCOMPARE(mode->getMode(osg::PolygonMode::FRONT_AND_BACK), osg::PolygonMode::FILL);
-    // Drawn, but never in the way of picking.
+    QVERIFY(mode && mode->getMode(osg::PolygonMode::FRONT_AND_BACK) == osg::PolygonMode::FILL);
     QCOMPARE(root->getNodeMask() & qvx::viewer::kPickTraversalMask, 0u);
     QVERIFY(root->getNodeMask() != 0u);
-    // Nor in the way of the scene's bound (home view, model size).
-    QVERIFY(!root->getBound().valid());
+    // Home view and model size must not see the augments.
     osg::ref_ptr<osg::Group> scene = new osg::Group;
     scene->addChild(root);
     QVERIFY(!scene->getBound().valid());
-    QCOMPARE(controller.rotationCenter()->getCenter(), osg::Vec3d(0, 0, 0));
-    QCOMPARE(controller.rotationCenter()->getScale(), 1.0);
   }
 
   void boundingBoxesByFile() {
@@ -43,17 +38,13 @@ class AugmentControllerTest : public QObject {
     const QFileInfo file("/data/mesh/Tile_0_0/Tile_0_0.osgb");
     controller.slot_showBoundingBox(osg::Vec3(0, 0, 0), osg::Vec3(10, 10, 10), osg::Vec3d(100, 0, 0), file);
     osg::ref_ptr<vx::me::rendering::BoundingBoxAugment> box = controller.boundingBox(file);
-    QVERIFY(box);
-    QVERIFY(box->isShown());
+    QVERIFY(box && box->isShown());
     QVERIFY(isBelow(box.get(), controller.root()));
-    // Eye at the origin, far from the box: the narrowest line.
-    QCOMPARE(box->getWidth(), qvx::viewer::boundingBoxWidth(box->getCenter(), box->getRadius(), osg::Vec3d(), 1.0f));
 
     controller.slot_hideBoundingBox(file);
     QVERIFY(!box->isShown());
     controller.slot_showBoundingBox(osg::Vec3(0, 0, 0), osg::Vec3(10, 10, 10), osg::Vec3d(100, 0, 0), file);
-    QVERIFY(controller.boundingBox(file) == box.get());
-    QVERIFY(box->isShown());
+    QVERIFY(controller.boundingBox(file) == box.get() && box->isShown());
 
     controller.slot_hideBoundingBox(QFileInfo("/elsewhere.osgb"));
     controller.clearBoundingBoxes();
@@ -64,39 +55,29 @@ class AugmentControllerTest : public QObject {
 
   void scalesFollowTheEye() {
     AugmentController controller;
-    const QFileInfo file("/data/a.osgb");
+    const QFileInfo file("/data/a.osgb"), point("/data/point.osgb"), later("/data/b.osgb");
     controller.slot_showBoundingBox(osg::Vec3(-10, -10, -10), osg::Vec3(10, 10, 10), osg::Vec3d(), file);
+    controller.slot_showBoundingBox(osg::Vec3(5, 5, 5), osg::Vec3(5, 5, 5), osg::Vec3d(), point);
     vx::me::rendering::BoundingBoxAugment* box = controller.boundingBox(file);
-    const double radius = box->getRadius();
-
     controller.slot_updateRotationCenter(osg::Vec3d(0, 0, 0));
-    controller.slot_updateAugmentScales(osg::Vec3d(0, 0, 1000));
-    QCOMPARE(controller.lastEye(), osg::Vec3d(0, 0, 1000));
-    QCOMPARE(box->getWidth(), qvx::viewer::boundingBoxWidth(box->getCenter(), radius, osg::Vec3d(0, 0, 1000), 1.0f));
-    QCOMPARE(controller.rotationCenter()->getScale(), 2.0);
 
+    controller.slot_updateAugmentScales(osg::Vec3d(0, 0, 250));
+    const double expected = 50.0 * box->getRadius() / 250.0;
+    QVERIFY(expected > 2.0 && expected < 4.0);
+    QVERIFY(std::fabs(box->getWidth() - expected) < 1e-5);
+    QCOMPARE(controller.rotationCenter()->getScale(), 0.5);
+    // An empty box gets the narrowest line; the same with half the field-of-view factor.
+    QCOMPARE(controller.boundingBox(point)->getWidth(), 1.0f);
     controller.setFovFactor(0.5f);
-    controller.slot_updateAugmentScales(osg::Vec3d(0, 0, 1000));
-    QCOMPARE(controller.rotationCenter()->getScale(), 1.0);
+    controller.slot_updateAugmentScales(osg::Vec3d(0, 0, 250));
+    QVERIFY(std::fabs(box->getWidth() - expected / 2) < 1e-5);
+    QCOMPARE(controller.rotationCenter()->getScale(), 0.25);
 
-    // Close to the box the line is clamped to 4.
-    controller.slot_updateAugmentScales(osg::Vec3d(0, 0, 1));
+    // Close up, even at the box centre, the line is clamped to 4; a later box takes the last eye.
+    controller.slot_updateAugmentScales(box->getCenter());
     QCOMPARE(box->getWidth(), 4.0f);
-
-    // A box shown later takes its width from the last eye.
-    const QFileInfo second("/data/b.osgb");
-    controller.slot_showBoundingBox(osg::Vec3(-10, -10, -10), osg::Vec3(10, 10, 10), osg::Vec3d(), second);
-    QCOMPARE(controller.boundingBox(second)->getWidth(), 4.0f);
-  }
-
-  void markerVisibilityAndPosition() {
-    AugmentController controller;
-    controller.slot_showRotationCenter(false);
-    QVERIFY(!controller.rotationCenter()->isShown());
-    controller.slot_showRotationCenter(true);
-    QVERIFY(controller.rotationCenter()->isShown());
-    controller.slot_updateRotationCenter(osg::Vec3d(1, 2, 3));
-    QCOMPARE(controller.rotationCenter()->getCenter(), osg::Vec3d(1, 2, 3));
+    controller.slot_showBoundingBox(osg::Vec3(-10, -10, -10), osg::Vec3(10, 10, 10), osg::Vec3d(), later);
+    QCOMPARE(controller.boundingBox(later)->getWidth(), 4.0f);
   }
 };
 

@@ -3,53 +3,55 @@
 #include <QVBoxLayout>
 #include <QWheelEvent>
 
-#include <osg/Geode>
-
 #include "TestScenes.h"
 #include "resources/DataBase.h"
 #include "viewer/MeshViewerCanvas.h"
 #include "viewer/ViewerMath.h"
 
 using qvx::viewer::ViewerEventAdapter;
-
-namespace {
-
-void sendWheel(QWidget* widget, int delta, Qt::KeyboardModifiers modifiers) {
-  const QPointF centre(widget->width() / 2.0, widget->height() / 2.0);
-  QWheelEvent wheel(centre, widget->mapToGlobal(centre.toPoint()), QPoint(), QPoint(0, delta), Qt::NoButton,
-                    modifiers, Qt::NoScrollPhase, false);
-  QApplication::sendEvent(widget, &wheel);
-}
-
-}  // namespace
+using Event = osgGA::GUIEventAdapter;
 
 class MeshViewerCanvasTest : public QObject {
   Q_OBJECT
 
  private:
-  std::shared_ptr<MeshTree::DataBase> database_ = std::make_shared<MeshTree::DataBase>();
   QWidget* window_ = nullptr;
   MeshViewerCanvas* canvas_ = nullptr;
   ViewerEventAdapter* adapter_ = nullptr;
 
-  unsigned int frameNumber() const { return canvas_->compositeViewer()->getFrameStamp()->getFrameNumber(); }
-
   bool waitFrames(unsigned int count) {
-    const unsigned int target = frameNumber() + count;
-    return QTest::qWaitFor([&] { return frameNumber() >= target; }, 20000);
+    auto frame = [this] { return canvas_->compositeViewer()->getFrameStamp()->getFrameNumber(); };
+    const unsigned int target = frame() + count;
+    return QTest::qWaitFor([&] { return frame() >= target; }, 20000);
   }
 
   void showGround() {
-    osg::ref_ptr<osg::Geode> geode = new osg::Geode;
-    geode->addDrawable(viewertest::makeQuad(400.0, 0.0, true, false));
-    adapter_->setScene(geode, new osg::Group, nullptr, vx::me::NoPagedLOD);
+    adapter_->setScene(viewertest::makeQuadScene(400.0, 0.0, true), new osg::Group, nullptr, vx::me::NoPagedLOD);
     QVERIFY(waitFrames(3));
   }
 
-  osgGA::EventQueue::Events takeEvents() {
-    osgGA::EventQueue::Events events;
-    canvas_->graphicsWindow()->getEventQueue()->takeEvents(events);
-    return events;
+  void wheel(int delta, Qt::KeyboardModifiers modifiers) {
+    const QPointF centre(canvas_->width() / 2.0, canvas_->height() / 2.0);
+    QWheelEvent event(centre, canvas_->mapToGlobal(centre.toPoint()), QPoint(), QPoint(0, delta), Qt::NoButton,
+                      modifiers, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(canvas_, &event);
+  }
+
+  // The events posted to the scene since the last call.
+  std::vector<const Event*> takeEvents() {
+    events_.clear();
+    canvas_->graphicsWindow()->getEventQueue()->takeEvents(events_);
+    std::vector<const Event*> result;
+    for (const auto& event : events_)
+      if (const Event* ea = event->asGUIEventAdapter()) result.push_back(ea);
+    return result;
+  }
+  osgGA::EventQueue::Events events_;
+
+  osg::Vec3d eye() const {
+    osg::Vec3d eye, centre, up;
+    adapter_->cameraManipulator()->getTransformation(eye, centre, up);
+    return eye;
   }
 
  private slots:
@@ -60,21 +62,16 @@ class MeshViewerCanvasTest : public QObject {
     layout->setContentsMargins(0, 0, 0, 0);
     canvas_ = new MeshViewerCanvas(window_);
     layout->addWidget(canvas_);
-    adapter_ = new ViewerEventAdapter(canvas_->view(), database_, nullptr, window_);
+    adapter_ = new ViewerEventAdapter(canvas_->view(), std::make_shared<MeshTree::DataBase>(), nullptr, window_);
     canvas_->setEventAdapter(adapter_);
     window_->show();
     QVERIFY(QTest::qWaitForWindowExposed(window_));
     QVERIFY(waitFrames(2));
   }
 
-  void cleanup() {
-    delete window_;
-    window_ = nullptr;
-  }
+  void cleanup() { delete window_; }
 
-  void drawsFramesWhileShown() {
-    QVERIFY(canvas_->hasRenderer());
-    QCOMPARE(canvas_->fieldOfView(), 50.0f);
+  void drawsOnlyWhileShown() {
     QSignalSpy mouse(canvas_, &MeshViewerCanvas::signal_updateMousePos);
     QVERIFY(mouse.wait(5000));
     window_->hide();
@@ -82,36 +79,28 @@ class MeshViewerCanvasTest : public QObject {
     QVERIFY(!mouse.wait(300));
   }
 
-  void shiftWheelWithNothingUnderTheCentreKeepsTheFieldOfView() {
+  void shiftWheelChangesTheFieldOfViewAroundThePickedPoint() {
     QSignalSpy fov(canvas_, &MeshViewerCanvas::signal_fovChanged);
-    sendWheel(canvas_, 120, Qt::ShiftModifier);
+    // Nothing under the centre: nothing changes.
+    wheel(120, Qt::ShiftModifier);
     QCOMPARE(canvas_->fieldOfView(), 50.0f);
     QCOMPARE(fov.count(), 0);
-  }
 
-  void shiftWheelChangesTheFieldOfViewAroundThePickedPoint() {
     showGround();
     const osg::Vec3d target = canvas_->pickWorldPoint(0.0, 0.0);
     QVERIFY(qvx::viewer::isValidPoint(target));
-    osg::Vec3d eye, centre, up;
-    canvas_->camera()->getViewMatrixAsLookAt(eye, centre, up, 1.0);
-    const double distance = (eye - target).length();
+    const double distance = (eye() - target).length();
     const double lodScale = canvas_->camera()->getLODScale();
-
-    QSignalSpy fov(canvas_, &MeshViewerCanvas::signal_fovChanged);
-    sendWheel(canvas_, 120, Qt::ShiftModifier);
+    wheel(120, Qt::ShiftModifier);
     QCOMPARE(canvas_->fieldOfView(), 56.0f);
     QCOMPARE(fov.count(), 1);
     QCOMPARE(fov.at(0).at(0).toFloat(), 56.0f);
-
-    const double expected = qvx::viewer::distanceForFieldOfView(distance, 50.0, 56.0);
-    osg::Vec3d newEye, newCentre, newUp;
-    adapter_->cameraManipulator()->getTransformation(newEye, newCentre, newUp);
-    QVERIFY((newCentre - target).length() < 1e-6);
-    QVERIFY(std::fabs((newEye - target).length() - expected) < 1e-6 * expected);
+    // The picked point keeps its size on screen: L' = L sin(50) / sin(56).
+    const double expected = distance * std::sin(50.0 * M_PI / 180) / std::sin(56.0 * M_PI / 180);
+    QVERIFY((adapter_->cameraManipulator()->getCenter() - target).length() < 1e-6);
+    QVERIFY(std::fabs((eye() - target).length() - expected) < 1e-6 * expected);
     // The camera keeps its LOD scale in single precision.
-    QVERIFY(std::fabs(canvas_->camera()->getLODScale() -
-                      lodScale * qvx::viewer::lodScaleFactorForDistanceChange(distance, expected)) < 1e-6);
+    QVERIFY(std::fabs(canvas_->camera()->getLODScale() - lodScale * (1.0 - (expected - distance) / distance)) < 1e-6);
   }
 
   void shiftWheelStaysWithinLimits() {
@@ -121,7 +110,7 @@ class MeshViewerCanvasTest : public QObject {
                                                       {1200, 60.1f}};
     for (const auto& [delta, expected] : steps) {
       const double lodScale = canvas_->camera()->getLODScale();
-      sendWheel(canvas_, delta, Qt::ShiftModifier);
+      wheel(delta, Qt::ShiftModifier);
       QCOMPARE(canvas_->fieldOfView(), expected);
       const double factor = canvas_->camera()->getLODScale() / lodScale;
       QVERIFY(factor >= 0.01 - 1e-6 && factor <= 1.99 + 1e-6);
@@ -129,34 +118,49 @@ class MeshViewerCanvasTest : public QObject {
     }
   }
 
-  void controlWheelOnlySignals() {
-    showGround();
+  void inputReachesTheScene() {
     takeEvents();
-    QSignalSpy wheel(canvas_, &MeshViewerCanvas::signal_controlWheel);
-    sendWheel(canvas_, -120, Qt::ControlModifier);
-    QCOMPARE(wheel.count(), 1);
-    QCOMPARE(wheel.at(0).at(0).toInt(), -120);
-    QCOMPARE(canvas_->fieldOfView(), 50.0f);
-    for (const auto& event : takeEvents())
-      QVERIFY(event->asGUIEventAdapter()->getEventType() != osgGA::GUIEventAdapter::SCROLL);
+    QSignalSpy controlWheel(canvas_, &MeshViewerCanvas::signal_controlWheel);
+    wheel(-120, Qt::ControlModifier);  // only signalled
+    QCOMPARE(controlWheel.count(), 1);
+    QCOMPARE(controlWheel.at(0).at(0).toInt(), -120);
+    wheel(0, Qt::NoModifier);
+    wheel(-120, Qt::NoModifier);
+    QTest::mouseClick(canvas_, Qt::RightButton, Qt::NoModifier, QPoint(30, 40));
+    const auto events = takeEvents();
+    QCOMPARE(events.size(), size_t(4));
+    QCOMPARE(events[0]->getScrollingMotion(), Event::SCROLL_DOWN);
+    QCOMPARE(events[1]->getScrollingMotion(), Event::SCROLL_UP);
+    QCOMPARE(events[2]->getEventType(), Event::PUSH);
+    QCOMPARE(events[2]->getButton(), int(Event::RIGHT_MOUSE_BUTTON));
+    QCOMPARE(events[2]->getX(), 30.0f);
+    QCOMPARE(events[2]->getY(), 40.0f);
+    QCOMPARE(events[3]->getEventType(), Event::RELEASE);
   }
 
-  void plainWheelScrolls() {
+  void shortcutKeysAreSignalledNotPosted() {
+    QSignalSpy shortcut(canvas_, &MeshViewerCanvas::signal_shortcut);
     takeEvents();
-    sendWheel(canvas_, 0, Qt::NoModifier);
-    sendWheel(canvas_, -120, Qt::NoModifier);
-    std::vector<osgGA::GUIEventAdapter::ScrollingMotion> motions;
-    for (const auto& event : takeEvents()) {
-      const osgGA::GUIEventAdapter* ea = event->asGUIEventAdapter();
-      if (ea && ea->getEventType() == osgGA::GUIEventAdapter::SCROLL) motions.push_back(ea->getScrollingMotion());
-    }
-    QCOMPARE(motions.size(), size_t(2));
-    QCOMPARE(motions[0], osgGA::GUIEventAdapter::SCROLL_DOWN);
-    QCOMPARE(motions[1], osgGA::GUIEventAdapter::SCROLL_UP);
+    for (Qt::Key key : {Qt::Key_Plus, Qt::Key_Minus, Qt::Key_C, Qt::Key_J, Qt::Key_N, Qt::Key_O, Qt::Key_V, Qt::Key_X,
+                        Qt::Key_Y, Qt::Key_Escape})
+      QTest::keyPress(canvas_, key);
+    QCOMPARE(shortcut.count(), 9);
+    QCOMPARE(shortcut.at(2).at(0).toInt(), int(Qt::Key_C));
+    QVERIFY(takeEvents().empty());
+    QTest::keyPress(canvas_, 'w');
+    const auto events = takeEvents();
+    QCOMPARE(events.size(), size_t(1));
+    QCOMPARE(events[0]->getEventType(), Event::KEYDOWN);
+    QCOMPARE(events[0]->getKey(), int('w'));
+    // Escape outside full screen must not stop drawing.
+    QVERIFY(!canvas_->isFullScreenMode());
+    QVERIFY(waitFrames(2));
   }
 
-  void zoomButtonsMoveTheCamera() {
+  void zoomButtonsAndHomeMoveTheCamera() {
     showGround();
+    std::vector<osg::Vec3d> eyes;
+    connect(canvas_, &MeshViewerCanvas::signal_cameraPositionChanged, this, [&](osg::Vec3d e) { eyes.push_back(e); });
     const double start = adapter_->cameraManipulator()->getDistance();
     canvas_->on_zoomIn();
     QVERIFY(waitFrames(2));
@@ -165,79 +169,26 @@ class MeshViewerCanvasTest : public QObject {
     canvas_->on_zoomOut();
     QVERIFY(waitFrames(2));
     QVERIFY(adapter_->cameraManipulator()->getDistance() > zoomedIn);
-
     adapter_->cameraManipulator()->setDistance(start * 3.0);
     QTest::keyPress(canvas_, Qt::Key_H);
     QVERIFY(std::fabs(adapter_->cameraManipulator()->getDistance() - start) < 1e-6 * start);
-  }
-
-  void escapeOutsideFullScreenDoesNothing() {
-    takeEvents();
-    QTest::keyPress(canvas_, Qt::Key_Escape);
-    QVERIFY(!canvas_->isFullScreenMode());
-    QVERIFY(takeEvents().empty());
-    // The viewer keeps drawing.
-    QVERIFY(waitFrames(2));
+    // Input reports where the camera now is.
+    QMouseEvent move(QEvent::MouseMove, QPointF(100, 100), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(canvas_, &move);
+    QVERIFY(!eyes.empty());
+    QCOMPARE(eyes.back(), eye());
   }
 
   void fullScreenAndBack() {
     QTest::keyPress(canvas_, Qt::Key_F);
     QVERIFY(canvas_->isFullScreenMode());
-    QVERIFY(canvas_->parentWidget() == nullptr);
-    QVERIFY(canvas_->isVisible());
+    QVERIFY(canvas_->parentWidget() == nullptr && canvas_->isVisible());
     QTest::keyPress(canvas_, Qt::Key_Escape);
     QVERIFY(!canvas_->isFullScreenMode());
-    QVERIFY(canvas_->parentWidget() == window_);
-    QVERIFY(window_->layout()->indexOf(canvas_) >= 0);
+    QVERIFY(canvas_->parentWidget() == window_ && window_->layout()->indexOf(canvas_) >= 0);
     QVERIFY(waitFrames(2));
-    // A request matching the current state changes nothing.
     canvas_->setFullScreenMode(false);
     QVERIFY(canvas_->parentWidget() == window_);
-  }
-
-  void shortcutKeysAreSignalledNotPosted() {
-    QSignalSpy shortcut(canvas_, &MeshViewerCanvas::signal_shortcut);
-    takeEvents();
-    for (int key : {Qt::Key_Plus, Qt::Key_Minus, Qt::Key_C, Qt::Key_J, Qt::Key_N, Qt::Key_O, Qt::Key_V, Qt::Key_X,
-                    Qt::Key_Y})
-      QTest::keyPress(canvas_, static_cast<Qt::Key>(key));
-    QCOMPARE(shortcut.count(), 9);
-    QCOMPARE(shortcut.at(2).at(0).toInt(), int(Qt::Key_C));
-    QVERIFY(takeEvents().empty());
-
-    QTest::keyPress(canvas_, 'w');
-    const auto events = takeEvents();
-    QCOMPARE(events.size(), size_t(1));
-    QCOMPARE(events.front()->asGUIEventAdapter()->getEventType(), osgGA::GUIEventAdapter::KEYDOWN);
-    QCOMPARE(events.front()->asGUIEventAdapter()->getKey(), int('w'));
-    QCOMPARE(shortcut.count(), 9);
-  }
-
-  void inputReportsTheCameraPosition() {
-    showGround();
-    std::vector<osg::Vec3d> eyes;
-    connect(canvas_, &MeshViewerCanvas::signal_cameraPositionChanged, this,
-            [&](osg::Vec3d eye) { eyes.push_back(eye); });
-    QMouseEvent move(QEvent::MouseMove, QPointF(100, 100), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
-    QApplication::sendEvent(canvas_, &move);
-    QVERIFY(!eyes.empty());
-    osg::Vec3d eye, centre, up;
-    adapter_->cameraManipulator()->getTransformation(eye, centre, up);
-    QCOMPARE(eyes.back(), eye);
-  }
-
-  void mouseButtonsReachTheScene() {
-    takeEvents();
-    QTest::mousePress(canvas_, Qt::RightButton, Qt::NoModifier, QPoint(30, 40));
-    QTest::mouseRelease(canvas_, Qt::RightButton, Qt::NoModifier, QPoint(30, 40));
-    const auto events = takeEvents();
-    QCOMPARE(events.size(), size_t(2));
-    const osgGA::GUIEventAdapter* push = events.front()->asGUIEventAdapter();
-    QCOMPARE(push->getEventType(), osgGA::GUIEventAdapter::PUSH);
-    QCOMPARE(push->getButton(), int(osgGA::GUIEventAdapter::RIGHT_MOUSE_BUTTON));
-    QCOMPARE(push->getX(), 30.0f);
-    QCOMPARE(push->getY(), 40.0f);
-    QCOMPARE(events.back()->asGUIEventAdapter()->getEventType(), osgGA::GUIEventAdapter::RELEASE);
   }
 
   void stereoSettings() {

@@ -5,7 +5,6 @@
 #include <QOpenGLShaderProgram>
 
 #include "viewer/Shaders.h"
-#include "viewer/Viridis.h"
 
 using namespace qvx::viewer;
 
@@ -16,15 +15,15 @@ class ShadersTest : public QObject {
   QOpenGLContext context_;
   QOffscreenSurface surface_;
 
-  void compileAndLink(const std::string& vertex, const std::string& fragment) {
+ // Empty when the program compiles and links, else the compiler's log.
+  static QString linkLog(const std::string& vertex, const std::string& fragment) {
     QOpenGLShaderProgram program;
-    QVERIFY2(program.addShaderFromSourceCode(QOpenGLShader::Vertex, QByteArray::fromStdString(vertex)),
-             qPrintable(program.log()));
-    QVERIFY2(program.addShaderFromSourceCode(QOpenGLShader::Fragment, QByteArray::fromStdString(fragment)),
-             qPrintable(program.log()));
     program.bindAttributeLocation("vertexFlags", shaders::kVertexFlagsAttribute);
     program.bindAttributeLocation("tileFlags", shaders::kTileFlagsAttribute);
-    QVERIFY2(program.link(), qPrintable(program.log()));
+    const bool ok = program.addShaderFromSourceCode(QOpenGLShader::Vertex, QByteArray::fromStdString(vertex)) &&
+                    program.addShaderFromSourceCode(QOpenGLShader::Fragment, QByteArray::fromStdString(fragment)) &&
+                    program.link();
+    return ok ? QString() : program.log() + " ";
   }
 
  private slots:
@@ -34,26 +33,11 @@ class ShadersTest : public QObject {
     QVERIFY(context_.makeCurrent(&surface_));
   }
 
-  void colorProgramLinks() { compileAndLink(shaders::colorVertexSource(), shaders::colorFragmentSource()); }
-  void meshProgramLinks() { compileAndLink(shaders::meshVertexSource(), shaders::meshFragmentSource()); }
-  void stationProgramLinks() { compileAndLink(shaders::meshVertexSource(), shaders::stationFragmentSource()); }
-  void editingProgramLinks() { compileAndLink(shaders::editingVertexSource(), shaders::editingFragmentSource()); }
-
-  void meshShaderCarriesTheWholeViridisTable() {
-    const QString source = QString::fromStdString(shaders::meshFragmentSource());
-    QCOMPARE(source.count("    vec3("), 256);
-    QVERIFY(source.contains("vec3(0.267004, 0.004874, 0.329415)"));
-    QVERIFY(source.contains("vec3(0.993248, 0.906157, 0.143936)"));
-    QVERIFY(source.contains("vec3(0.127568, 0.566949, 0.550556)"));
-    QCOMPARE(kViridis[128][0], 0.127568f);
-  }
-
-  void programsAreNamedAndBindFlags() {
-    QCOMPARE(QString::fromStdString(shaders::createMeshProgram()->getName()), QString("meshProgram"));
-    QCOMPARE(shaders::createMeshProgram()->getNumShaders(), 2u);
-    const auto editing = shaders::createEditingMeshProgram();
-    QCOMPARE(editing->getAttribBindingList().at("vertexFlags"), shaders::kVertexFlagsAttribute);
-    QCOMPARE(editing->getAttribBindingList().at("tileFlags"), shaders::kTileFlagsAttribute);
+  void programsCompileAndLink() {
+    QCOMPARE(linkLog(shaders::colorVertexSource(), shaders::colorFragmentSource()), QString());
+    QCOMPARE(linkLog(shaders::meshVertexSource(), shaders::meshFragmentSource()), QString());
+    QCOMPARE(linkLog(shaders::meshVertexSource(), shaders::stationFragmentSource()), QString());
+    QCOMPARE(linkLog(shaders::editingVertexSource(), shaders::editingFragmentSource()), QString());
   }
 };
 

@@ -15,19 +15,13 @@ namespace metest {
 
 namespace {
 
-osg::ref_ptr<osg::Texture2D> makeTexture() {
-  osg::ref_ptr<osg::Image> image = new osg::Image;
-  image->allocateImage(4, 4, 1, GL_RGB, GL_UNSIGNED_BYTE);
-  for (unsigned int i = 0; i < image->getTotalSizeInBytes(); ++i) image->data()[i] = static_cast<unsigned char>(i * 7);
-  image->setWriteHint(osg::Image::STORE_INLINE);
-  return new osg::Texture2D(image);
-}
+constexpr float kFar = std::numeric_limits<float>::max();
 
 QString tileName(int x, int y) { return QStringLiteral("Tile_%1_%2").arg(x).arg(y); }
 
-osg::ref_ptr<osg::Geode> geodeOf(osg::Geometry* geometry) {
+osg::ref_ptr<osg::Geode> quadsAt(std::initializer_list<osg::Vec3> origins, Surface surface) {
   osg::ref_ptr<osg::Geode> geode = new osg::Geode;
-  geode->addDrawable(geometry);
+  for (const osg::Vec3& origin : origins) geode->addDrawable(makeQuad(origin, surface));
   return geode;
 }
 
@@ -36,16 +30,21 @@ osg::ref_ptr<osg::Geode> geodeOf(osg::Geometry* geometry) {
 osg::ref_ptr<osg::Geometry> makeQuad(const osg::Vec3& origin, Surface surface) {
   osg::ref_ptr<osg::Geometry> quad = new osg::Geometry;
   osg::ref_ptr<osg::Vec3Array> vertices = new osg::Vec3Array;
-  const osg::Vec3 corners[4] = {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}};
-  for (const osg::Vec3& corner : corners) vertices->push_back(origin + corner);
+  osg::ref_ptr<osg::Vec2Array> coordinates = new osg::Vec2Array;
+  for (const osg::Vec3& corner : {osg::Vec3(0, 0, 0), osg::Vec3(1, 0, 0), osg::Vec3(1, 1, 0), osg::Vec3(0, 1, 0)}) {
+    vertices->push_back(origin + corner);
+    coordinates->push_back(osg::Vec2(corner.x(), corner.y()));
+  }
   quad->setVertexArray(vertices);
   const GLushort triangles[6] = {0, 1, 2, 0, 2, 3};
   quad->addPrimitiveSet(new osg::DrawElementsUShort(GL_TRIANGLES, 6, triangles));
   if (surface == Surface::Textured) {
-    osg::ref_ptr<osg::Vec2Array> coordinates = new osg::Vec2Array;
-    for (const osg::Vec3& corner : corners) coordinates->push_back(osg::Vec2(corner.x(), corner.y()));
+    osg::ref_ptr<osg::Image> image = new osg::Image;
+    image->allocateImage(4, 4, 1, GL_RGB, GL_UNSIGNED_BYTE);
+    for (unsigned int i = 0; i < image->getTotalSizeInBytes(); ++i) image->data()[i] = static_cast<unsigned char>(i * 7);
+    image->setWriteHint(osg::Image::STORE_INLINE);
     quad->setTexCoordArray(0, coordinates);
-    quad->getOrCreateStateSet()->setTextureAttributeAndModes(0, makeTexture());
+    quad->getOrCreateStateSet()->setTextureAttributeAndModes(0, new osg::Texture2D(image));
   } else if (surface == Surface::VertexColors) {
     osg::ref_ptr<osg::Vec4Array> colors = new osg::Vec4Array;
     colors->assign(4, osg::Vec4(0.2f, 0.6f, 0.4f, 1.0f));
@@ -74,7 +73,7 @@ QString tileRootPath(const QString& meshFolder, int x, int y) {
 osg::ref_ptr<osg::PagedLOD> makeTileReference(const std::string& fileName) {
   osg::ref_ptr<osg::PagedLOD> reference = new osg::PagedLOD;
   reference->setFileName(0, fileName);
-  reference->setRange(0, 0.0f, std::numeric_limits<float>::max());
+  reference->setRange(0, 0.0f, kFar);
   return reference;
 }
 
@@ -83,20 +82,15 @@ QString writeTileSet(const QString& meshFolder, const TileSetOptions& options) {
   for (int x = 0; x < options.columns; ++x) {
     for (int y = 0; y < options.rows; ++y) {
       const QString name = tileName(x, y);
-      const QString folder = meshFolder + "/" + name;
-
-      osg::ref_ptr<osg::Geode> fine = new osg::Geode;
-      fine->addDrawable(makeQuad(osg::Vec3(0, 0, 0), options.surface));
-      fine->addDrawable(makeQuad(osg::Vec3(1, 0, 0), options.surface));
-      if (!writeNode(*fine, folder + "/" + name + "_L1.osgb")) return QString();
+      if (!writeNode(*quadsAt({{0, 0, 0}, {1, 0, 0}}, options.surface), meshFolder + "/" + name + "/" + name + "_L1.osgb"))
+        return QString();
 
       osg::ref_ptr<osg::PagedLOD> levels = new osg::PagedLOD;
       levels->setRangeMode(osg::LOD::PIXEL_SIZE_ON_SCREEN);
-      levels->addChild(geodeOf(makeQuad(osg::Vec3(0, 0, 0), options.surface)), 0.0f, 300.0f);
+      levels->addChild(quadsAt({{0, 0, 0}}, options.surface), 0.0f, 300.0f);
       levels->setFileName(1, (name + "_L1.osgb").toStdString());
-      levels->setRange(1, 300.0f, std::numeric_limits<float>::max());
-      osg::ref_ptr<osg::MatrixTransform> root = new osg::MatrixTransform;
-      root->setMatrix(osg::Matrix::translate(100.0 * x, 100.0 * y, 0.0));
+      levels->setRange(1, 300.0f, kFar);
+      osg::ref_ptr<osg::MatrixTransform> root = new osg::MatrixTransform(osg::Matrix::translate(100.0 * x, 100.0 * y, 0.0));
       root->addChild(levels);
       if (!writeNode(*root, tileRootPath(meshFolder, x, y))) return QString();
 

@@ -5,7 +5,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QString>
 
 #include "vx/ImageOrientation.h"
 
@@ -14,9 +13,7 @@ namespace testprojects {
 inline void writeText(const QString& path, const QByteArray& text) {
   QDir().mkpath(QFileInfo(path).absolutePath());
   QFile file(path);
-  if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size()) {
-    qFatal("cannot write %s", qPrintable(path));
-  }
+  if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size()) qFatal("cannot write %s", qPrintable(path));
 }
 
 inline QByteArray readText(const QString& path) {
@@ -24,7 +21,7 @@ inline QByteArray readText(const QString& path) {
   return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-// A nadir camera `height` above (x, 0, 0).
+// A nadir camera `height` above (x, 0, 0), image top facing +Y.
 inline vx::ImageOrientation nadirOrientation(const std::string& name, double x, double height = 100) {
   vx::ImageOrientation o;
   o.setImageName(name);
@@ -39,22 +36,18 @@ inline vx::ImageOrientation nadirOrientation(const std::string& name, double x, 
 // A folder of project file version 1: Project.vpr lists `imageCount` images whose orientation
 // files lie in the top-level folder "Orientations" next to an orientation list; no Internal/Editor.
 inline void makeVersion1Project(const QString& folder, int imageCount) {
-  QByteArray images;
-  QByteArray list;
+  QByteArray images, list;
   for (int i = 0; i < imageCount; ++i) {
     const QByteArray name = "img" + QByteArray::number(i);
     QDir().mkpath(folder + "/Orientations");
-    nadirOrientation(name.toStdString() + ".jpg", i * 10.0)
-        .writeFile((folder + "/Orientations/" + name + ".ori").toStdString());
-    images += "<image><name>" + name + ".jpg</name><photo>Images/" + name +
-              ".jpg</photo><orientation>Orientations/" + name +
-              ".ori</orientation><selected>true</selected></image>";
+    nadirOrientation(name.toStdString() + ".jpg", i * 10.0).writeFile((folder + "/Orientations/" + name + ".ori").toStdString());
+    images += "<image><name>" + name + ".jpg</name><photo>Images/" + name + ".jpg</photo><orientation>Orientations/" +
+              name + ".ori</orientation><selected>true</selected></image>";
     list += name + ".ori\n";
   }
   writeText(folder + "/Orientations/orientation_list.txt", list);
-  writeText(folder + "/Project.vpr",
-            "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<VEXAProject><version>1</version>"
-            "<name>Old</name><images>" + images + "</images></VEXAProject>\n");
+  writeText(folder + "/Project.vpr", "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<VEXAProject><version>1</version>"
+                                     "<name>Old</name><images>" + images + "</images></VEXAProject>\n");
   QDir().mkpath(folder + "/Internal/Lists");
 }
 

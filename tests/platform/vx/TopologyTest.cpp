@@ -8,17 +8,15 @@
 #include "vx/StereoModels.h"
 
 namespace {
-// Writes a raster of the given shape with GDAL, bypassing StereoModels.
+// Writes a raster with GDAL directly, bypassing StereoModels.
 void writeRaster(const QString& path, int width, int height, int bands, GDALDataType type,
-                 const std::vector<unsigned char>& values = {}) {
+                 std::vector<unsigned char> values = {}) {
   GDALAllRegister();
-  GDALDriver* driver = GetGDALDriverManager()->GetDriverByName("GTiff");
-  GDALDatasetUniquePtr data(driver->Create(path.toUtf8().constData(), width, height, bands, type, nullptr));
+  GDALDatasetUniquePtr data(GetGDALDriverManager()->GetDriverByName("GTiff")->Create(
+      path.toUtf8().constData(), width, height, bands, type, nullptr));
   QVERIFY(data);
   if (!values.empty()) {
-    QCOMPARE(data->GetRasterBand(1)->RasterIO(GF_Write, 0, 0, width, height,
-                                              const_cast<unsigned char*>(values.data()), width, height,
-                                              GDT_Byte, 0, 0),
+    QCOMPARE(data->GetRasterBand(1)->RasterIO(GF_Write, 0, 0, width, height, values.data(), width, height, GDT_Byte, 0, 0),
              CE_None);
   }
 }
@@ -42,28 +40,18 @@ class TopologyTest : public QObject {
     QCOMPARE(read.imageCount(), 4);
     QVERIFY(read.isPair(2, 0) && read.isPair(1, 3));
     QVERIFY(!read.isPair(0, 1) && !read.isPair(0, 0) && !read.isPair(0, 9));
-    QCOMPARE(read.partners(0), std::vector<int>{2});
     QCOMPARE(read.partners(1), std::vector<int>{3});
     QVERIFY(read.partners(7).empty());
-  }
 
-  void oneTriangleCountsBothWays() {
-    QTemporaryDir dir;
-    const QString path = dir.filePath("t.tif");
+    // Other writers fill only one triangle.
     writeRaster(path, 3, 3, 1, GDT_Byte, {0, 5, 0, 0, 0, 0, 0, 0, 0});
-    vx::StereoModels read;
     QVERIFY(read.loadTopology(path.toStdString()));
-    QVERIFY(read.isPair(1, 0));
     QCOMPARE(read.partners(1), std::vector<int>{0});
   }
 
   void unusableFilesGiveAnEmptyTopology_data() {
     QTest::addColumn<QString>("kind");
-    QTest::newRow("missing") << "missing";
-    QTest::newRow("not square") << "nonsquare";
-    QTest::newRow("two bands") << "bands";
-    QTest::newRow("16 bit") << "uint16";
-    QTest::newRow("garbage") << "garbage";
+    for (const char* kind : {"missing", "nonsquare", "bands", "uint16", "garbage"}) QTest::newRow(kind) << kind;
   }
   void unusableFilesGiveAnEmptyTopology() {
     QFETCH(QString, kind);
@@ -85,10 +73,8 @@ class TopologyTest : public QObject {
     QTemporaryDir dir;
     vx::StereoModels topology(2);
     QVERIFY_EXCEPTION_THROWN(topology.setPair(0, 2), std::out_of_range);
-    QVERIFY_EXCEPTION_THROWN(vx::StereoModels().saveTopology(dir.filePath("e.tif").toStdString()),
-                             std::runtime_error);
-    QVERIFY_EXCEPTION_THROWN(topology.saveTopology(dir.filePath("no/such/folder/t.tif").toStdString()),
-                             std::runtime_error);
+    QVERIFY_EXCEPTION_THROWN(vx::StereoModels().saveTopology(dir.filePath("e.tif").toStdString()), std::runtime_error);
+    QVERIFY_EXCEPTION_THROWN(topology.saveTopology(dir.filePath("no/such/folder/t.tif").toStdString()), std::runtime_error);
     QVERIFY(QDir(dir.path()).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot).isEmpty());
   }
 };

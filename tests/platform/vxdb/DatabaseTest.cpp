@@ -6,7 +6,6 @@
 
 #include "vxdb/Database.h"
 
-using vxdb::Resource;
 using Type = vxdb::Resource::Type;
 
 namespace {
@@ -25,21 +24,19 @@ struct Project {
   std::int64_t add(Type type, const std::string& path, int process, std::int64_t epoch) {
     return vxdb::registerResource(*resources, *chronicle, type, {path}, {process}, {epoch});
   }
-  // What the editor sees: the databases read back from disk.
-  vxdb::PathsAndIds current(int from = vx::MSG::PRC_MESH, int to = vx::MSG::PRC_DSM_MESH_TEXTURING,
-                            bool meshIndexOnly = true) const {
-    return vxdb::getCurrentResources(vxdb::DatabaseIO::readFile(file("Internal/resources.vxdb")),
-                                     vxdb::DatabaseIO::readFile(file("Internal/chronicle.vxdb")),
-                                     vx::MSG::PRC(from), vx::MSG::PRC(to), meshIndexOnly);
+  // What the editor sees: the databases read back from disk, as absolute paths.
+  QStringList current(int from = vx::MSG::PRC_MESH, int to = vx::MSG::PRC_DSM_MESH_TEXTURING, bool meshIndexOnly = true,
+                      std::vector<std::int64_t>* ids = nullptr) const {
+    const vxdb::PathsAndIds found = vxdb::getCurrentResources(
+        vxdb::DatabaseIO::readFile(file("Internal/resources.vxdb")),
+        vxdb::DatabaseIO::readFile(file("Internal/chronicle.vxdb")), vx::MSG::PRC(from), vx::MSG::PRC(to), meshIndexOnly);
+    if (ids) *ids = found.ids;
+    QStringList paths;
+    for (const std::string& path : found.paths) paths << QString::fromStdString(path);
+    return paths;
   }
   QString absolute(const QString& relative) const { return QDir::toNativeSeparators(dir.filePath(relative)); }
 };
-
-QStringList paths(const vxdb::PathsAndIds& found) {
-  QStringList result;
-  for (const std::string& path : found.paths) result << QString::fromStdString(path);
-  return result;
-}
 
 }  // namespace
 
@@ -53,28 +50,14 @@ class DatabaseTest : public QObject {
     const auto newest = p.add(Type::Mesh, "Results/Mesh/Mesh.osgb", vx::MSG::PRC_MESH_TEXTURING, 200);
     const auto dsmMesh = p.add(Type::DSMMesh, "Results/DSM_Mesh/Mesh.osgb", vx::MSG::PRC_DSM_MESH, 150);
     p.add(Type::DSM, "Results/DSM/dsm.tif", vx::MSG::PRC_DSM, 300);
+    std::vector<std::int64_t> ids;
+    QCOMPARE(p.current(vx::MSG::PRC_MESH, vx::MSG::PRC_DSM_MESH_TEXTURING, true, &ids),
+             QStringList({p.absolute("Results/Mesh/Mesh.osgb"), p.absolute("Results/DSM_Mesh/Mesh.osgb")}));
+    QCOMPARE(ids, (std::vector<std::int64_t>{newest, dsmMesh}));
 
-    const auto found = p.current();
-    QCOMPARE(paths(found), QStringList({p.absolute("Results/Mesh/Mesh.osgb"),
-                                        p.absolute("Results/DSM_Mesh/Mesh.osgb")}));
-    QCOMPARE(found.ids, (std::vector<std::int64_t>{newest, dsmMesh}));
-  }
-
-  void equalEpochsPreferTheLaterResource() {
-    Project p;
-    p.add(Type::Mesh, "a.osgb", vx::MSG::PRC_MESH, 100);
-    p.add(Type::Mesh, "b.osgb", vx::MSG::PRC_MESH, 100);
-    QCOMPARE(paths(p.current()), QStringList{p.absolute("b.osgb")});
-  }
-
-  void invalidatedResourcesAreDropped() {
-    Project p;
-    const auto old = p.add(Type::Mesh, "old.osgb", vx::MSG::PRC_MESH, 100);
-    const auto recent = p.add(Type::Mesh, "new.osgb", vx::MSG::PRC_MESH, 200);
-    vxdb::invalidateResource(*p.chronicle, recent, {250});
-    QCOMPARE(paths(p.current()), QStringList{p.absolute("old.osgb")});
-    vxdb::invalidateResource(*p.chronicle, old, {260});
-    QVERIFY(p.current().paths.empty());
+    p.add(Type::DSMMesh, "Results/DSM_Mesh/again.osgb", vx::MSG::PRC_DSM_MESH, 150);  // same epoch: later wins
+    vxdb::invalidateResource(*p.chronicle, newest, {250});
+    QCOMPARE(p.current(), QStringList({p.absolute("Results/Mesh/old/Mesh.osgb"), p.absolute("Results/DSM_Mesh/again.osgb")}));
   }
 
   void rangeAndMeshIndexFilter() {
@@ -85,12 +68,10 @@ class DatabaseTest : public QObject {
     p.add(Type::DSMMesh, "Results/DSM_Mesh/Mesh.OSGB", vx::MSG::PRC_DSM_MESH, 100);  // suffixes are case-sensitive
     p.add(Type::TrueOrtho, "Results/True_Ortho/Mesh.osg", vx::MSG::PRC_DSM_MESH_TEXTURING, 100);
 
-    QCOMPARE(paths(p.current(vx::MSG::PRC_DSM, vx::MSG::PRC_DSM, false)),
-             QStringList{p.absolute("Results/DSM/dsm.tif")});
-    QVERIFY(p.current(vx::MSG::PRC_DSM, vx::MSG::PRC_DSM, true).paths.empty());
-    QCOMPARE(paths(p.current()), QStringList({p.absolute("Results/Mesh/Mesh.osgb"),
-                                              p.absolute("Results/True_Ortho/Mesh.osg")}));
-    QCOMPARE(paths(p.current(vx::MSG::PRC_MESH, vx::MSG::PRC_DSM_MESH_TEXTURING, false)),
+    QCOMPARE(p.current(vx::MSG::PRC_DSM, vx::MSG::PRC_DSM, false), QStringList{p.absolute("Results/DSM/dsm.tif")});
+    QVERIFY(p.current(vx::MSG::PRC_DSM, vx::MSG::PRC_DSM, true).isEmpty());
+    QCOMPARE(p.current(), QStringList({p.absolute("Results/Mesh/Mesh.osgb"), p.absolute("Results/True_Ortho/Mesh.osg")}));
+    QCOMPARE(p.current(vx::MSG::PRC_MESH, vx::MSG::PRC_DSM_MESH_TEXTURING, false),
              QStringList({p.absolute("Internal/Lists/mesh_list.txt"), p.absolute("Results/DSM_Mesh/Mesh.OSGB"),
                           p.absolute("Results/True_Ortho/Mesh.osg")}));
   }
@@ -108,28 +89,24 @@ class DatabaseTest : public QObject {
   void registeredPathsAreRelativeWithSlashes() {
     Project p;
     p.add(Type::Mesh, "Results\\Mesh\\Mesh.osgb", vx::MSG::PRC_MESH, 100);
-    QCOMPARE(paths(p.current()), QStringList{p.absolute("Results/Mesh/Mesh.osgb")});
+    QCOMPARE(p.current(), QStringList{p.absolute("Results/Mesh/Mesh.osgb")});
     QVERIFY_EXCEPTION_THROWN(p.add(Type::Mesh, p.file("Mesh.osgb"), vx::MSG::PRC_MESH, 1), std::runtime_error);
     QVERIFY_EXCEPTION_THROWN(p.add(Type::Mesh, "", vx::MSG::PRC_MESH, 1), std::runtime_error);
   }
 
   void unreadableFilesGiveNoDatabase_data() {
     QTest::addColumn<QByteArray>("content");
-    QTest::newRow("random bytes") << [] {
-      QByteArray bytes(8192, '\0');
-      for (char& c : bytes) c = char(QRandomGenerator::global()->bounded(256));
-      return bytes;
-    }();
+    QByteArray random(8192, '\0');
+    for (char& c : random) c = char(QRandomGenerator::global()->bounded(256));
+    QTest::newRow("random bytes") << random;
     QTest::newRow("damaged header") << QByteArray("SQLite format 3\0", 16) + QByteArray(4080, '\x7f');
     QTest::newRow("empty file") << QByteArray();
-    QTest::newRow("text") << QByteArray("resources\n");
   }
   void unreadableFilesGiveNoDatabase() {
     QFETCH(QByteArray, content);
     QTemporaryDir dir;
     QFile file(dir.filePath("resources.vxdb"));
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(content);
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(content) == content.size());
     file.close();
     QVERIFY(!vxdb::DatabaseIO::readFile(file.fileName().toStdString()));
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"resources.vxdb"});
@@ -153,12 +130,10 @@ class DatabaseTest : public QObject {
     Project p;
     auto resources = vxdb::DatabaseIO::readFile(p.file("Internal/resources.vxdb"));
     QVERIFY(resources);
-    QVERIFY_EXCEPTION_THROWN(vxdb::registerResource(*resources, *p.chronicle, Type::Mesh, {"a.osgb"},
-                                                    {vx::MSG::PRC_MESH}, {1}),
-                             std::runtime_error);
-    QVERIFY_EXCEPTION_THROWN(vxdb::DatabaseIO::openForWriting(p.file("no/such/folder/x.vxdb")),
-                             std::runtime_error);
-    vxdb::Init init;
+    QVERIFY_EXCEPTION_THROWN(
+        vxdb::registerResource(*resources, *p.chronicle, Type::Mesh, {"a.osgb"}, {vx::MSG::PRC_MESH}, {1}),
+        std::runtime_error);
+    QVERIFY_EXCEPTION_THROWN(vxdb::DatabaseIO::openForWriting(p.file("no/such/folder/x.vxdb")), std::runtime_error);
   }
 };
 

@@ -9,6 +9,8 @@
 using metest::Surface;
 using qvx::viewer::ViewerTextureVisitor;
 
+Q_DECLARE_METATYPE(metest::Surface)
+
 namespace {
 
 QStringList debugMessages;
@@ -23,10 +25,25 @@ osg::ref_ptr<osg::Geode> geodeWith(std::initializer_list<Surface> surfaces) {
   return geode;
 }
 
+struct Found {
+  bool texture;
+  bool vertexColors;
+  int geometries;
+};
+
+Found inspect(osg::Node* scene) {
+  ViewerTextureVisitor visitor;
+  scene->accept(visitor);
+  return {visitor.hasTexture(), visitor.hasVertexColors(), visitor.getNumInspectedGeometries()};
+}
+
 }  // namespace
 
 class ViewerTextureVisitorTest : public QObject {
   Q_OBJECT
+
+ private:
+  QtMessageHandler previousHandler_ = nullptr;
 
  private slots:
   void init() {
@@ -36,95 +53,65 @@ class ViewerTextureVisitorTest : public QObject {
 
   void cleanup() { qInstallMessageHandler(previousHandler_); }
 
-  void texturedTilesAreReadFromDisk() {
+  void tilesAreReadFromDisk_data() {
+    QTest::addColumn<Surface>("surface");
+    QTest::newRow("textured") << Surface::Textured;
+    QTest::newRow("vertex colours") << Surface::VertexColors;
+  }
+
+  void tilesAreReadFromDisk() {
+    QFETCH(Surface, surface);
     QTemporaryDir dir;
     metest::TileSetOptions options;
-    options.surface = Surface::Textured;
-    const QString index = metest::writeTileSet(dir.filePath("mesh"), options);
-    osg::ref_ptr<osg::Node> scene = metest::loadLikeLoader(index);
-
-    ViewerTextureVisitor visitor;
-    scene->accept(visitor);
-    QVERIFY(visitor.hasTexture());
-    QVERIFY(!visitor.hasVertexColors());
-    QCOMPARE(visitor.getNumInspectedGeometries(), 5);
+    options.surface = surface;
+    const Found found = inspect(metest::loadLikeLoader(metest::writeTileSet(dir.filePath("mesh"), options)));
+    QCOMPARE(found.texture, surface == Surface::Textured);
+    QCOMPARE(found.vertexColors, surface == Surface::VertexColors);
+    // Stops after five geometries when only one of the two is found.
+    QCOMPARE(found.geometries, 5);
     QVERIFY(debugMessages.isEmpty());
   }
 
-  void vertexColoursAreFound() {
-    QTemporaryDir dir;
-    metest::TileSetOptions options;
-    options.surface = Surface::VertexColors;
-    osg::ref_ptr<osg::Node> tile =
-        metest::loadLikeLoader(metest::writeTileSet(dir.filePath("mesh"), options));
-    ViewerTextureVisitor visitor;
-    tile->accept(visitor);
-    QVERIFY(visitor.hasVertexColors());
-    QVERIFY(!visitor.hasTexture());
-  }
-
   void readsNoFurtherTileOnceDone() {
-    // The first tile answers both questions; the other references point nowhere and must stay unread.
+    // The first tile answers both questions; the other reference points nowhere and must stay unread.
     QTemporaryDir dir;
     metest::TileSetOptions options;
-    options.columns = 1;
-    options.rows = 1;
-    const QString mesh = dir.filePath("mesh");
-    const QString index = metest::writeTileSet(mesh, options);
+    options.columns = options.rows = 1;
+    const QString index = metest::writeTileSet(dir.filePath("mesh"), options);
     osg::ref_ptr<osg::Geode> both = geodeWith({Surface::Textured});
-    both->getDrawable(0)->asGeometry()->setColorArray(
-        new osg::Vec4Array(4), osg::Array::BIND_PER_VERTEX);
+    both->getDrawable(0)->asGeometry()->setColorArray(new osg::Vec4Array(4), osg::Array::BIND_PER_VERTEX);
     osg::ref_ptr<osg::MatrixTransform> root = new osg::MatrixTransform;
     root->addChild(both);
-    QVERIFY(metest::writeNode(*root, metest::tileRootPath(mesh, 0, 0)));
+    QVERIFY(metest::writeNode(*root, metest::tileRootPath(dir.filePath("mesh"), 0, 0)));
 
     osg::ref_ptr<osg::Node> scene = metest::loadLikeLoader(index);
     scene->asGroup()->addChild(metest::makeTileReference("Tile_7_7/Tile_7_7.osgb"));
     ViewerTextureVisitor visitor;
     scene->accept(visitor);
-    QVERIFY(visitor.hasTexture());
-    QVERIFY(visitor.hasVertexColors());
-    QVERIFY(visitor.isDone());
+    QVERIFY(visitor.hasTexture() && visitor.hasVertexColors() && visitor.isDone());
     QCOMPARE(visitor.getNumInspectedGeometries(), 1);
     QVERIFY(debugMessages.isEmpty());
   }
 
-  void looksAtFiveGeometriesOnly() {
-    osg::ref_ptr<osg::Geode> geode = geodeWith({Surface::Plain, Surface::Plain, Surface::Plain,
-                                                Surface::Plain, Surface::Plain, Surface::Textured});
-    ViewerTextureVisitor visitor;
-    geode->accept(visitor);
-    QVERIFY(!visitor.hasTexture());
-    QVERIFY(!visitor.hasVertexColors());
-    QCOMPARE(visitor.getNumInspectedGeometries(), 5);
-  }
+  void whatCounts() {
+    const Found sixth = inspect(geodeWith({Surface::Plain, Surface::Plain, Surface::Plain, Surface::Plain,
+                                           Surface::Plain, Surface::Textured}));
+    QVERIFY(!sixth.texture);
+    QCOMPARE(sixth.geometries, 5);
 
-  void textureOnANodeAboveCounts() {
-    osg::ref_ptr<osg::Geode> geode = geodeWith({Surface::Plain});
     osg::ref_ptr<osg::Image> image = new osg::Image;
     image->allocateImage(2, 2, 1, GL_RGB, GL_UNSIGNED_BYTE);
-    geode->getOrCreateStateSet()->setTextureAttributeAndModes(0, new osg::Texture2D(image));
-    osg::ref_ptr<osg::Group> scene = new osg::Group;
-    scene->addChild(geode);
-    ViewerTextureVisitor visitor;
-    scene->accept(visitor);
-    QVERIFY(visitor.hasTexture());
-  }
+    osg::ref_ptr<osg::Group> textureAbove = new osg::Group;
+    textureAbove->addChild(geodeWith({Surface::Plain}));
+    textureAbove->getOrCreateStateSet()->setTextureAttributeAndModes(0, new osg::Texture2D(image));
+    QVERIFY(inspect(textureAbove).texture);
 
-  void textureWithoutImageDoesNotCount() {
-    osg::ref_ptr<osg::Geode> geode = geodeWith({Surface::Plain});
-    geode->getDrawable(0)->getOrCreateStateSet()->setTextureAttributeAndModes(0, new osg::Texture2D);
-    ViewerTextureVisitor visitor;
-    geode->accept(visitor);
-    QVERIFY(!visitor.hasTexture());
-  }
-
-  void mismatchedColourArrayIsNoVertexColour() {
-    osg::ref_ptr<osg::Geode> geode = geodeWith({Surface::Plain});
-    geode->getDrawable(0)->asGeometry()->setColorArray(new osg::Vec4Array(1), osg::Array::BIND_OVERALL);
-    ViewerTextureVisitor visitor;
-    geode->accept(visitor);
-    QVERIFY(!visitor.hasVertexColors());
+    osg::ref_ptr<osg::Geode> imageless = geodeWith({Surface::Plain});
+    imageless->getDrawable(0)->getOrCreateStateSet()->setTextureAttributeAndModes(0, new osg::Texture2D);
+    QVERIFY(!inspect(imageless).texture);
+    osg::ref_ptr<osg::Geode> oneColour = geodeWith({Surface::Plain});
+    oneColour->getDrawable(0)->asGeometry()->setColorArray(new osg::Vec4Array(1), osg::Array::BIND_OVERALL);
+    QVERIFY(!inspect(oneColour).vertexColors);
   }
 
   void unreadableTileIsTolerated() {
@@ -134,11 +121,8 @@ class ViewerTextureVisitorTest : public QObject {
     osg::ref_ptr<osg::Group> scene = new osg::Group;
     scene->addChild(missing);
     scene->addChild(geodeWith({Surface::VertexColors}));
-
-    ViewerTextureVisitor visitor;
-    scene->accept(visitor);
-    QVERIFY(visitor.hasVertexColors());
-    QVERIFY(!visitor.hasTexture());
+    const Found found = inspect(scene);
+    QVERIFY(found.vertexColors && !found.texture);
     QCOMPARE(debugMessages,
              QStringList() << "Couldn't check file for texture: " + dir.path() + "/Tile_0_0/Tile_0_0.osgb");
   }
@@ -148,18 +132,11 @@ class ViewerTextureVisitorTest : public QObject {
     osg::ref_ptr<osg::PagedLOD> self = new osg::PagedLOD;
     self->setFileName(0, "self.osgb");
     self->setRange(0, 0.0f, 1000.0f);
-    const QString path = dir.filePath("self.osgb");
-    QVERIFY(metest::writeNode(*self, path));
-
-    osg::ref_ptr<osg::Node> scene = metest::loadLikeLoader(path);
-    ViewerTextureVisitor visitor;
-    scene->accept(visitor);
-    QVERIFY(!visitor.hasTexture());
-    QCOMPARE(visitor.getNumInspectedGeometries(), 0);
+    QVERIFY(metest::writeNode(*self, dir.filePath("self.osgb")));
+    const Found found = inspect(metest::loadLikeLoader(dir.filePath("self.osgb")));
+    QVERIFY(!found.texture);
+    QCOMPARE(found.geometries, 0);
   }
-
- private:
-  QtMessageHandler previousHandler_ = nullptr;
 };
 
 QTEST_GUILESS_MAIN(ViewerTextureVisitorTest)
