@@ -3,7 +3,6 @@
 #include <QTemporaryDir>
 #include <QtTest>
 #include <osg/Geode>
-#include <osgDB/FileNameUtils>
 
 #include "me/TreeStructure.h"
 #include "tests/platform/me/TileFixtures.h"
@@ -20,11 +19,23 @@ std::string native(const std::string& path) {
   return QDir::toNativeSeparators(QString::fromStdString(path)).toStdString();
 }
 
-// The visitor's error message; a refused scene must not yield tile mains.
-QString unifyError(osg::Node* scene, vx::me::TreeStructure structure = vx::me::ModelMain) {
+using Nodes = std::vector<osg::ref_ptr<osg::Node>>;
+
+struct Unified {
+  QString error;
+  Nodes mains;  // held here: a wrapped scene root has no other owner
+};
+
+Unified unify(osg::Node* scene, vx::me::TreeStructure structure) {
   UnifyTileAndModelMainsVisitor visitor(structure);
   scene->accept(visitor);
-  return visitor.getTileMains().empty() ? visitor.getErrorMessage() : QString("tile mains collected");
+  return {visitor.getErrorMessage(), {visitor.getTileMains().begin(), visitor.getTileMains().end()}};
+}
+
+// The error of a refused model main, which must not yield tile mains.
+QString refusal(osg::Node* scene) {
+  const Unified result = unify(scene, vx::me::ModelMain);
+  return result.mains.empty() ? result.error : QString("tile mains collected");
 }
 
 osg::ref_ptr<osg::Group> groupOf(osg::Node* child) {
@@ -32,8 +43,6 @@ osg::ref_ptr<osg::Group> groupOf(osg::Node* child) {
   group->addChild(child);
   return group;
 }
-
-osg::Node* node(const osg::ref_ptr<ForceLODPagedLOD>& main) { return main.get(); }
 
 }  // namespace
 
@@ -44,65 +53,61 @@ class UnifyTileAndModelMainsVisitorTest : public QObject {
   QTemporaryDir dir_;
   QString meshFolder_;
 
+  osg::ref_ptr<osg::Node> tile(int x, int y) const {
+    return metest::loadLikeLoader(metest::tileRootPath(meshFolder_, x, y));
+  }
+
  private slots:
   void initTestCase() {
     meshFolder_ = dir_.filePath("mesh");
-    QVERIFY(!metest::writeTileSet(meshFolder_).isEmpty());
+    metest::TileSetOptions options;
+    options.backslashes = true;  // normalised to native separators
+    QVERIFY(!metest::writeTileSet(meshFolder_, options).isEmpty());
   }
 
   void modelMainIsWrappedInPlace() {
-    const QString tilePath = metest::tileRootPath(meshFolder_, 1, 0);
-    osg::ref_ptr<osg::Node> tile = metest::loadLikeLoader(tilePath);
+    osg::ref_ptr<osg::Node> model = tile(1, 0);
     osg::ref_ptr<osg::Group> scene = groupOf(new osg::Geode);
-    scene->addChild(tile);
-    UnifyTileAndModelMainsVisitor visitor(vx::me::ModelMain);
-    scene->accept(visitor);
-    QCOMPARE(visitor.getErrorMessage(), QString());
-    QCOMPARE(visitor.getTileMains().size(), size_t(1));
-    ForceLODPagedLOD* main = visitor.getTileMains().front().get();
-    QCOMPARE(scene->getChild(1), static_cast<osg::Node*>(main));
-    QCOMPARE(main->getNumChildren(), 1u);
-    QCOMPARE(main->getChild(0), tile.get());
-    QCOMPARE(tile->getNumParents(), 1u);
-    QCOMPARE(main->getMinRange(0), 0.0f);
+    scene->addChild(model);
+    const Unified result = unify(scene, vx::me::ModelMain);
+    QCOMPARE(result.error, QString());
+    QCOMPARE(result.mains.size(), size_t(1));
+    auto* main = static_cast<ForceLODPagedLOD*>(result.mains[0].get());
+    QVERIFY(scene->getChild(1) == main && main->getChild(0) == model.get() && model->getNumParents() == 1);
     QCOMPARE(main->getMaxRange(0), std::numeric_limits<float>::max());
     QCOMPARE(main->getOriginalFilename(0), native("Tile_1_0/Tile_1_0.osgb"));
     QCOMPARE(QDir::cleanPath(QString::fromStdString(main->getOriginalDatabasePath())), meshFolder_);
-    QCOMPARE(QDir::cleanPath(QString::fromStdString(main->getFilePath())), tilePath);
     // The tile's own level tree stays as it was read.
-    QVERIFY(!dynamic_cast<ForceLODPagedLOD*>(tile->asGroup()->getChild(0)));
+    QVERIFY(!dynamic_cast<ForceLODPagedLOD*>(model->asGroup()->getChild(0)));
 
-    // A tile that is the scene itself has no parent to replace it in, but is collected.
-    osg::ref_ptr<osg::Node> alone = metest::loadLikeLoader(metest::tileRootPath(meshFolder_, 0, 1));
-    UnifyTileAndModelMainsVisitor aloneVisitor(vx::me::ModelMain);
-    alone->accept(aloneVisitor);
-    QCOMPARE(aloneVisitor.getErrorMessage(), QString());
-    QCOMPARE(aloneVisitor.getTileMains().size(), size_t(1));
-    QCOMPARE(aloneVisitor.getTileMains().front()->getChild(0), alone.get());
+    // A tile that is the scene itself has no parent to be replaced in, but is collected.
+    osg::ref_ptr<osg::Node> alone = tile(0, 1);
+    const Unified aloneResult = unify(alone, vx::me::ModelMain);
+    QVERIFY(aloneResult.error.isEmpty() && aloneResult.mains.size() == 1);
+    QCOMPARE(aloneResult.mains[0]->asGroup()->getChild(0), alone.get());
   }
 
   void refusedModelMainsLeaveTheSceneAlone() {
-    osg::ref_ptr<osg::Node> tile = metest::loadLikeLoader(metest::tileRootPath(meshFolder_, 0, 0));
-    tile->setName("Tile_0_0/Tile_0_0.osgb");
-    osg::ref_ptr<osg::Group> scene = groupOf(tile);
-    QCOMPARE(unifyError(scene), kNotAnAbsolutePath);
-    QCOMPARE(scene->getChild(0), tile.get());
+    osg::ref_ptr<osg::Node> relative = tile(0, 0);
+    relative->setName("Tile_0_0/Tile_0_0.osgb");
+    osg::ref_ptr<osg::Group> scene = groupOf(relative);
+    QCOMPARE(refusal(scene), kNotAnAbsolutePath);
+    QCOMPARE(scene->getChild(0), relative.get());
     for (const QString& name : {dir_.filePath("mesh/Tile_9_9/Tile_9_9.osgb"), meshFolder_}) {
       osg::ref_ptr<osg::MatrixTransform> transform = new osg::MatrixTransform;
       transform->setName(name.toStdString());
-      QCOMPARE(unifyError(transform), kNotAnAbsolutePath);
+      QCOMPARE(refusal(transform), kNotAnAbsolutePath);
     }
 
-    osg::ref_ptr<osg::Node> shared = metest::loadLikeLoader(metest::tileRootPath(meshFolder_, 0, 0));
+    osg::ref_ptr<osg::Node> shared = tile(0, 0);
     osg::ref_ptr<osg::Group> first = groupOf(shared), second = groupOf(shared);
-    QCOMPARE(unifyError(first),
+    QCOMPARE(refusal(first),
              QString("Couldn't unify tile main. Trying to reparent MatrixTransform with multiple parents."));
     QVERIFY(first->getChild(0) == shared && second->getChild(0) == shared);
 
     osg::ref_ptr<osg::Group> paged = groupOf(metest::makeTileReference("Tile_0_0/Tile_0_0.osgb"));
-    QCOMPARE(unifyError(paged),
+    QCOMPARE(refusal(paged),
              QString("Couldn't unify model main. Found a PagedLOD although the tree structure is model main."));
-    QVERIFY(!dynamic_cast<ForceLODPagedLOD*>(paged->getChild(0)));
   }
 
   void fileWithoutParentFolderIsRefused() {
@@ -112,32 +117,21 @@ class UnifyTileAndModelMainsVisitorTest : public QObject {
     if (rootFile.isEmpty()) QSKIP("no regular file in the file system root");
     osg::ref_ptr<osg::MatrixTransform> transform = new osg::MatrixTransform;
     transform->setName(rootFile.toStdString());
-    QCOMPARE(unifyError(transform), QString("Couldn't derive databasePath and fileName from tile main."));
-  }
-
-  void indexReferencesBecomeTileMains_data() {
-    QTest::addColumn<bool>("backslashes");
-    QTest::newRow("slashes") << false;
-    QTest::newRow("backslashes") << true;
+    QCOMPARE(refusal(transform), QString("Couldn't derive databasePath and fileName from tile main."));
   }
 
   void indexReferencesBecomeTileMains() {
-    QFETCH(bool, backslashes);
-    metest::TileSetOptions options;
-    options.backslashes = backslashes;
-    const QString index = metest::writeTileSet(dir_.filePath(backslashes ? "backslash" : "slash"), options);
-    osg::ref_ptr<osg::Node> scene = metest::loadLikeLoader(index);
-    UnifyTileAndModelMainsVisitor visitor(vx::me::TileMain);
-    scene->accept(visitor);
-    QCOMPARE(visitor.getErrorMessage(), QString());
-    QCOMPARE(visitor.getTileMains().size(), size_t(4));
+    osg::ref_ptr<osg::Node> index = metest::loadLikeLoader(meshFolder_ + "/Mesh.osgb");
+    const Unified result = unify(index, vx::me::TileMain);
+    QCOMPARE(result.error, QString());
+    QCOMPARE(result.mains.size(), size_t(4));
     for (unsigned int i = 0; i < 4; ++i) {
-      ForceLODPagedLOD* main = visitor.getTileMains()[i].get();
-      QCOMPARE(scene->asGroup()->getChild(i), static_cast<osg::Node*>(main));
-      QCOMPARE(main->getNumParents(), 1u);
+      auto* main = static_cast<ForceLODPagedLOD*>(result.mains[i].get());
+      QVERIFY(index->asGroup()->getChild(i) == main && main->getNumParents() == 1);
       QVERIFY(QFileInfo(QString::fromStdString(main->getOriginalFilePath())).isFile());
     }
-    QCOMPARE(visitor.getTileMains()[0]->getOriginalFilename(0), native("Tile_0_0/Tile_0_0.osgb"));
+    QCOMPARE(static_cast<ForceLODPagedLOD*>(result.mains[0].get())->getOriginalFilename(0),
+             native("Tile_0_0/Tile_0_0.osgb"));
   }
 
   void eachReferenceIsConvertedOnce() {
@@ -146,7 +140,7 @@ class UnifyTileAndModelMainsVisitorTest : public QObject {
     paged->setFileName(2, "Tile_0_0/Tile_0_0_L1.osgb");
     osg::ref_ptr<osg::PagedLOD> unnamed = new osg::PagedLOD;
     unnamed->addChild(new osg::Geode, 0.0f, 10.0f);
-    osg::ref_ptr<ForceLODPagedLOD> existing = new ForceLODPagedLOD(*metest::makeTileReference("Tile_1_0/Tile_1_0.osgb"));
+    osg::ref_ptr<osg::Node> existing = new ForceLODPagedLOD(*metest::makeTileReference("Tile_1_0/Tile_1_0.osgb"));
     osg::ref_ptr<osg::PagedLOD> inner = new osg::PagedLOD;
     inner->setFileName(0, "Tile_0_1_L1.osgb");
     osg::ref_ptr<osg::PagedLOD> outer = metest::makeTileReference("Tile_0_1/Tile_0_1.osgb");
@@ -154,17 +148,13 @@ class UnifyTileAndModelMainsVisitorTest : public QObject {
     osg::ref_ptr<osg::Group> scene = groupOf(paged);
     for (osg::Node* child : std::initializer_list<osg::Node*>{unnamed, existing, outer}) scene->addChild(child);
 
-    UnifyTileAndModelMainsVisitor visitor(vx::me::TileMain);
-    scene->accept(visitor);
-    QCOMPARE(visitor.getErrorMessage(), QString());
-    const auto& mains = visitor.getTileMains();
-    // One entry per non-empty file name; nodes without names stay, converted ones are taken as they are.
-    QCOMPARE(mains.size(), size_t(4));
-    QVERIFY(mains[0] == mains[1] && scene->getChild(0) == node(mains[0]));
-    QCOMPARE(scene->getChild(1), static_cast<osg::Node*>(unnamed.get()));
-    QVERIFY(mains[2] == existing && scene->getChild(2) == existing.get());
+    const Unified result = unify(scene, vx::me::TileMain);
+    QCOMPARE(result.error, QString());
+    // One entry per non-empty file name; unnamed nodes stay, converted ones are taken as they are.
+    QCOMPARE(result.mains, Nodes({scene->getChild(0), scene->getChild(0), existing, scene->getChild(3)}));
+    QVERIFY(scene->getChild(0) != paged && scene->getChild(1) == unnamed && scene->getChild(3) != outer);
     // Nothing below a reference is converted.
-    QVERIFY(scene->getChild(3) == node(mains[3]) && mains[3]->getChild(0) == inner.get());
+    QCOMPARE(scene->getChild(3)->asGroup()->getChild(0), static_cast<osg::Node*>(inner.get()));
     QVERIFY(!dynamic_cast<ForceLODPagedLOD*>(inner.get()));
   }
 
@@ -173,18 +163,15 @@ class UnifyTileAndModelMainsVisitorTest : public QObject {
     osg::ref_ptr<osg::Geode> loaded = new osg::Geode;
     paged->addChild(loaded);
     osg::ref_ptr<osg::Group> first = groupOf(paged);
-    osg::ref_ptr<osg::MatrixTransform> second = new osg::MatrixTransform;
-    second->addChild(paged);
     osg::ref_ptr<osg::Group> scene = groupOf(first);
-    scene->addChild(second);
+    scene->addChild(new osg::MatrixTransform);
+    scene->getChild(1)->asGroup()->addChild(paged);
 
-    UnifyTileAndModelMainsVisitor visitor(vx::me::TileMain);
-    scene->accept(visitor);
     // Met once through each parent; the second time it already is the converted node.
-    QCOMPARE(visitor.getTileMains().size(), size_t(2));
-    osg::Node* converted = node(visitor.getTileMains()[0]);
-    QCOMPARE(node(visitor.getTileMains()[1]), converted);
-    QVERIFY(first->getChild(0) == converted && second->getChild(0) == converted);
+    const Unified result = unify(scene, vx::me::TileMain);
+    osg::Node* converted = first->getChild(0);
+    QCOMPARE(result.mains, Nodes({converted, converted}));
+    QVERIFY(converted != paged && scene->getChild(1)->asGroup()->getChild(0) == converted);
     QCOMPARE(loaded->getNumParents(), 1u);
     QCOMPARE(loaded->getParent(0), converted);
   }
