@@ -41,13 +41,13 @@ void RunProbe::watch(osg::Node* root, osg::Camera* camera, osgDB::DatabasePager*
   pager_ = pager;
   sceneInstalled_ = now;
   sceneSetup_ = setupSeconds;
+  framesBeforeScene_ = framesDrawn_;
   baselineResidentMiB_ = residentMiB();
   phase_ = Phase::Loading;
 }
 
 bool RunProbe::afterFrame(double frameEnd, double workSeconds) {
   ++framesDrawn_;
-  if (getenv("BENCH_DEBUG")) fprintf(stderr, "DBG frame %d end %.3f work %.1f ms phase %d missing %d stable %d rss %.1f hwm %.1f\n", framesDrawn_, frameEnd, workSeconds*1000, (int)phase_, lastMissing_, stableFrames_, residentMiB(), peakResidentMiB());
   if (firstFrameEnd_ < 0.0) firstFrameEnd_ = frameEnd;
   const double gap = lastFrameEnd_ < 0.0 ? 0.0 : frameEnd - lastFrameEnd_;
   lastFrameEnd_ = frameEnd;
@@ -64,7 +64,7 @@ bool RunProbe::afterFrame(double frameEnd, double workSeconds) {
       }
       if (stableFrames_++ == 0) {
         streakStart_ = frameEnd;
-        framesToFullDetail_ = framesDrawn_;
+        framesToFullDetail_ = framesDrawn_ - framesBeforeScene_;
       }
       if (stableFrames_ >= stableFramesNeeded_) {
         fullDetail_ = streakStart_;
@@ -144,7 +144,7 @@ std::string RunProbe::detailText() const {
   std::ostringstream text;
   text << format("first frame %.3f s", firstFrameEnd_) << format(", scene installed %.3f s", sceneInstalled_)
        << format(" (set up in %.1f ms)", sceneSetup_ * 1000.0)
-       << format(", full detail %.3f s", fullDetail_) << " after " << framesToFullDetail_ << " frames"
+       << format(", full detail %.3f s", fullDetail_) << " after " << framesToFullDetail_ << " frames with the scene"
        << format(", longest frame gap while loading %.1f ms", longestGapWhileLoading_ * 1000.0)
        << format(", median frame work %.2f ms", median(frameWork_) * 1000.0)
        << format(", resident at scene install %.1f MiB", baselineResidentMiB_) << ", loaded files drawn by level:";

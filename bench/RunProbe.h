@@ -58,6 +58,7 @@ class RunProbe {
   osg::observer_ptr<osgDB::DatabasePager> pager_;
 
   int framesDrawn_ = 0;
+  int framesBeforeScene_ = 0;
   double firstFrameEnd_ = -1.0;
   double sceneInstalled_ = -1.0;
   double sceneSetup_ = 0.0;
