@@ -2,13 +2,12 @@
 
 #include <filesystem>
 #include <fstream>
-#include <sstream>
-#include <stdexcept>
-
 #include <osg/Group>
 #include <osg/PagedLOD>
 #include <osgDB/Options>
 #include <osgDB/ReadFile>
+#include <sstream>
+#include <stdexcept>
 
 #include "demo/DemoProject.h"
 #include "resources/TileRootValues.h"
@@ -23,8 +22,8 @@ const char* const kMeshFile = "Mesh.osgb";
 const char* const kBoundsFile = "bench-bounds.txt";
 
 fs::path dataSetFolder(const std::string& cacheFolder, int tiles, int levels) {
-  return fs::absolute(fs::path(cacheFolder) /
-                      ("tiled-mesh-" + std::to_string(tiles) + "x" + std::to_string(tiles) + "-L" + std::to_string(levels)));
+  return fs::absolute(fs::path(cacheFolder) / ("tiled-mesh-" + std::to_string(tiles) + "x" + std::to_string(tiles) +
+                                               "-L" + std::to_string(levels)));
 }
 
 osg::ref_ptr<osg::Node> readUncached(const fs::path& file) {
@@ -45,8 +44,8 @@ osg::BoundingBoxd measureBounds(const fs::path& folder) {
     const fs::path tileFile = folder / tile->getFileName(0);
     const osg::ref_ptr<osg::Node> root = readUncached(tileFile);
     osg::Vec3d minXYZ, maxXYZ, offset;
-    if (!root || !MeshTree::readVec3Value(*root, "MinXYZ", minXYZ) || !MeshTree::readVec3Value(*root, "MaxXYZ", maxXYZ) ||
-        !MeshTree::readVec3Value(*root, "OffsetXYZ", offset))
+    if (!root || !MeshTree::readVec3Value(*root, "MinXYZ", minXYZ) ||
+        !MeshTree::readVec3Value(*root, "MaxXYZ", maxXYZ) || !MeshTree::readVec3Value(*root, "OffsetXYZ", offset))
       throw std::runtime_error("Could not read the bounds of the tile root " + tileFile.string());
     bounds.expandBy(minXYZ + offset);
     bounds.expandBy(maxXYZ + offset);
@@ -90,14 +89,17 @@ DataSet prepareDataSet(const std::string& cacheFolder, int tiles, int levels) {
   const fs::path partial = folder.string() + ".partial";
   std::error_code error;
   fs::remove_all(partial, error);
-  if (error) throw std::runtime_error("Could not remove the unfinished data set " + partial.string() + ": " + error.message());
+  if (error)
+    throw std::runtime_error("Could not remove the unfinished data set " + partial.string() + ": " + error.message());
   demo::DemoOptions options;
   options.tiles = tiles;
   options.levels = levels;
   demo::writeTiledMesh(partial.string(), options, false);
   writeBounds(measureBounds(partial), partial / kBoundsFile);
   fs::rename(partial, folder, error);
-  if (error) throw std::runtime_error("Could not rename " + partial.string() + " to " + folder.string() + ": " + error.message());
+  if (error)
+    throw std::runtime_error("Could not rename " + partial.string() + " to " + folder.string() + ": " +
+                             error.message());
   return dataSetAt(folder);
 }
 

@@ -1,8 +1,7 @@
 #pragma once
 
-#include <string>
-
 #include <osg/BoundingBox>
+#include <string>
 
 namespace bench {
 

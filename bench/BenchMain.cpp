@@ -2,7 +2,6 @@
 
 #include <cstdio>
 #include <exception>
-
 #include <osg/DisplaySettings>
 
 #include "bench/BenchDataSet.h"

@@ -1,9 +1,8 @@
 #include "bench/BenchOptions.h"
 
+#include <boost/program_options.hpp>
 #include <iostream>
 #include <stdexcept>
-
-#include <boost/program_options.hpp>
 
 namespace bench {
 
@@ -65,9 +64,9 @@ bool parseOptions(int argc, char** argv, BenchOptions& options) {
       "database pager threads of either viewer")(
       "frames", po::value<std::string>(&pacing)->default_value(pacing),
       "paced: the canvas's 17 ms frame timer, the same interval for the stock viewer; unthrottled: "
-      "both draw as fast as they can")(
-      "measure-frames", po::value<int>(&options.measuredFrames)->default_value(options.measuredFrames),
-      "frames timed after full detail")(
+      "both draw as fast as they can")("measure-frames",
+                                       po::value<int>(&options.measuredFrames)->default_value(options.measuredFrames),
+                                       "frames timed after full detail")(
       "stable-frames", po::value<int>(&options.stableFrames)->default_value(options.stableFrames),
       "consecutive frames at full detail before it counts as reached")(
       "timeout", po::value<double>(&options.timeoutSeconds)->default_value(options.timeoutSeconds),

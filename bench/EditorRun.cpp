@@ -1,14 +1,13 @@
 #include "bench/EditorRun.h"
 
-#include <cstdio>
-#include <functional>
-#include <memory>
-
 #include <QApplication>
 #include <QFileInfo>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <QWidget>
+#include <cstdio>
+#include <functional>
+#include <memory>
 
 #include "bench/BenchView.h"
 #include "bench/FrameStats.h"
@@ -59,13 +58,11 @@ int runEditor(int& argc, char** argv, const BenchOptions& options, const DataSet
   layout->addWidget(canvas);
   window.resize(options.width, options.height);
 
-  // Wired as the central widget wires them.
+  // Wired as the central widget wires them; the canvas re-centres the rotation itself.
   auto database = std::make_shared<MeshTree::DataBase>();
   AugmentController augments;
   qvx::viewer::ViewerEventAdapter adapter(canvas->view(), database, nullptr);
   canvas->setEventAdapter(&adapter);
-  QObject::connect(canvas, &MeshViewerCanvas::signal_updateMousePos, &adapter,
-                   &qvx::viewer::ViewerEventAdapter::updateMousePosition);
   QObject::connect(canvas, &MeshViewerCanvas::signal_cameraPositionChanged, &augments,
                    &AugmentController::slot_updateAugmentScales);
   QObject::connect(&adapter, &qvx::viewer::ViewerEventAdapter::signal_rotationCenterChanged, &augments,
@@ -82,8 +79,9 @@ int runEditor(int& argc, char** argv, const BenchOptions& options, const DataSet
     const double end = secondsSinceProcessStart();
     probe.watch(canvas->view()->getSceneData(), canvas->camera(), canvas->view()->getDatabasePager(), end, end - start);
   });
-  QObject::connect(database.get(), &MeshTree::DataBase::signal_error,
-                   [&](const QString& message) { stop(1, "the editor could not load the data set: " + message.toStdString()); });
+  QObject::connect(database.get(), &MeshTree::DataBase::signal_error, [&](const QString& message) {
+    stop(1, "the editor could not load the data set: " + message.toStdString());
+  });
 
   std::unique_ptr<FrameStats> stats;
   if (options.osgStats) {
@@ -104,8 +102,7 @@ int runEditor(int& argc, char** argv, const BenchOptions& options, const DataSet
   };
   QTimer watchdog;
   QObject::connect(&watchdog, &QTimer::timeout, [&] {
-    if (probe.timedOut(secondsSinceProcessStart()))
-      stop(2, probe.timeoutText());
+    if (probe.timedOut(secondsSinceProcessStart())) stop(2, probe.timeoutText());
   });
   watchdog.start(100);
   // Unthrottled: a new frame whenever the event loop is idle; the canvas's own timer keeps running.

@@ -12,9 +12,8 @@ namespace {
 // everything is written.
 const std::pair<const char*, const char*> kViewerTimes[] = {{"event", "Event traversal time taken"},
                                                             {"update", "Update traversal time taken"}};
-const std::pair<const char*, const char*> kCameraTimes[] = {{"cull", "Cull traversal time taken"},
-                                                            {"draw", "Draw traversal time taken"},
-                                                            {"gpu", "GPU draw time taken"}};
+const std::pair<const char*, const char*> kCameraTimes[] = {
+    {"cull", "Cull traversal time taken"}, {"draw", "Draw traversal time taken"}, {"gpu", "GPU draw time taken"}};
 constexpr unsigned int kFramesBack = 2;
 
 double median(std::vector<double> values) {

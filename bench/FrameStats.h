@@ -1,14 +1,13 @@
 #pragma once
 
 #include <map>
-#include <string>
-#include <vector>
-
 #include <osg/Camera>
 #include <osg/FrameStamp>
 #include <osg/Stats>
 #include <osg/observer_ptr>
 #include <osg/ref_ptr>
+#include <string>
+#include <vector>
 
 namespace bench {
 

@@ -1,12 +1,11 @@
 #pragma once
 
-#include <vector>
-
 #include <osg/Camera>
 #include <osg/CullStack>
 #include <osg/NodeVisitor>
 #include <osg/PagedLOD>
 #include <osg/Transform>
+#include <vector>
 
 namespace bench {
 

@@ -1,11 +1,8 @@
 #include "bench/OsgViewerRun.h"
 
+#include <OpenThreads/Thread>
 #include <cstdio>
 #include <memory>
-#include <string>
-#include <vector>
-
-#include <OpenThreads/Thread>
 #include <osg/ArgumentParser>
 #include <osgDB/ReadFile>
 #include <osgGA/DriveManipulator>
@@ -20,6 +17,8 @@
 #include <osgUtil/Optimizer>
 #include <osgViewer/Viewer>
 #include <osgViewer/ViewerEventHandlers>
+#include <string>
+#include <vector>
 
 #include "bench/BenchView.h"
 #include "bench/FrameStats.h"
@@ -74,8 +73,9 @@ void addStockHandlers(osgViewer::Viewer& viewer, osg::ArgumentParser& arguments)
 }  // namespace
 
 int runOsgViewer(const BenchOptions& options, const DataSet& dataSet) {
-  std::vector<std::string> words = {"osgviewer", "--window", "0", "0", std::to_string(options.width),
-                                    std::to_string(options.height), dataSet.meshFile};
+  std::vector<std::string> words = {
+      "osgviewer",     "--window", "0", "0", std::to_string(options.width), std::to_string(options.height),
+      dataSet.meshFile};
   std::vector<char*> argv;
   for (std::string& word : words) argv.push_back(word.data());
   argv.push_back(nullptr);
@@ -106,8 +106,8 @@ int runOsgViewer(const BenchOptions& options, const DataSet& dataSet) {
   // The editor's projection; near and far are recomputed every frame by both viewers.
   osg::Camera* camera = viewer.getCamera();
   camera->setProjectionMatrixAsPerspective(qvx::viewer::kDefaultFieldOfView,
-                                           static_cast<double>(options.width) / options.height,
-                                           qvx::viewer::kNearPlane, qvx::viewer::kFarPlane);
+                                           static_cast<double>(options.width) / options.height, qvx::viewer::kNearPlane,
+                                           qvx::viewer::kFarPlane);
   const CameraView view = benchmarkView(dataSet.bounds);
   auto* trackball = dynamic_cast<osgGA::StandardManipulator*>(keyswitch->getCurrentMatrixManipulator());
   if (!trackball) {
@@ -117,7 +117,8 @@ int runOsgViewer(const BenchOptions& options, const DataSet& dataSet) {
   trackball->setTransformation(view.eye, view.center, view.up);
 
   std::unique_ptr<FrameStats> stats;
-  if (options.osgStats) stats = std::make_unique<FrameStats>(viewer.getViewerStats(), camera, viewer.getViewerFrameStamp());
+  if (options.osgStats)
+    stats = std::make_unique<FrameStats>(viewer.getViewerStats(), camera, viewer.getViewerFrameStamp());
   RunProbe probe(options);
   probe.watch(viewer.getSceneData(), camera, viewer.getDatabasePager(), sceneSet, sceneSet - readStart);
   // What Viewer::run does before its loop, which this one replaces to time the frames.

@@ -111,14 +111,12 @@ std::string RunProbe::resultLine(const char* mode) const {
   for (std::size_t i = 1; i < frameEnds_.size(); ++i) intervals.push_back(frameEnds_[i] - frameEnds_[i - 1]);
   std::ostringstream line;
   line << "mode=" << mode << format(" time_to_full_detail_s=%.3f", fullDetail_)
-       << format(" median_frame_ms=%.2f", median(intervals) * 1000.0)
-       << format(" peak_rss_mb=%.1f", peakResidentMiB()) << " frames=" << pacing_;
+       << format(" median_frame_ms=%.2f", median(intervals) * 1000.0) << format(" peak_rss_mb=%.1f", peakResidentMiB())
+       << " frames=" << pacing_;
   return line.str();
 }
 
-std::string RunProbe::timeoutText() const {
-  return format("timed out (limit %g s): ", timeoutSeconds_) + stateText();
-}
+std::string RunProbe::timeoutText() const { return format("timed out (limit %g s): ", timeoutSeconds_) + stateText(); }
 
 std::string RunProbe::stateText() const {
   std::ostringstream text;
@@ -143,15 +141,20 @@ std::string RunProbe::stateText() const {
 std::string RunProbe::detailText() const {
   std::ostringstream text;
   text << format("first frame %.3f s", firstFrameEnd_) << format(", scene installed %.3f s", sceneInstalled_)
-       << format(" (set up in %.1f ms)", sceneSetup_ * 1000.0)
-       << format(", full detail %.3f s", fullDetail_) << " after " << framesToFullDetail_ << " frames with the scene"
+       << format(" (set up in %.1f ms)", sceneSetup_ * 1000.0) << format(", full detail %.3f s", fullDetail_)
+       << " after " << framesToFullDetail_ << " frames with the scene"
        << format(", longest frame gap while loading %.1f ms", longestGapWhileLoading_ * 1000.0)
        << format(", median frame work %.2f ms", median(frameWork_) * 1000.0)
        << format(", resident at scene install %.1f MiB", baselineResidentMiB_) << ", loaded files drawn by level:";
-  for (std::size_t depth = 0; depth < drawnFilesByDepth_.size(); ++depth) text << " L" << depth << "=" << drawnFilesByDepth_[depth];
+  for (std::size_t depth = 0; depth < drawnFilesByDepth_.size(); ++depth)
+    text << " L" << depth << "=" << drawnFilesByDepth_[depth];
   if (pager_.valid()) {
-    text << ", pager threads " << pager_->getNumDatabaseThreads() << ", pre-compile "
-         << (pager_->getDoPreCompile() && pager_->getIncrementalCompileOperation() ? "on" : "off")
+    unsigned int webThreads = 0;
+    for (unsigned int i = 0; i < pager_->getNumDatabaseThreads(); ++i) {
+      if (pager_->getDatabaseThread(i)->getName() == "HANDLE_ONLY_HTTP") ++webThreads;
+    }
+    text << ", pager threads " << pager_->getNumDatabaseThreads() << " (" << webThreads << " for the web only)"
+         << ", pre-compile " << (pager_->getDoPreCompile() && pager_->getIncrementalCompileOperation() ? "on" : "off")
          << ", target PagedLODs " << pager_->getTargetMaximumNumberOfPageLOD();
   }
   return text.str();

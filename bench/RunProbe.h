@@ -1,12 +1,11 @@
 #pragma once
 
-#include <string>
-#include <vector>
-
 #include <osg/Camera>
 #include <osg/Node>
 #include <osg/observer_ptr>
 #include <osgDB/DatabasePager>
+#include <string>
+#include <vector>
 
 #include "bench/BenchOptions.h"
 

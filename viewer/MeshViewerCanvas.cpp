@@ -5,6 +5,9 @@
 #include <QKeyEvent>
 #include <QMessageBox>
 #include <QMouseEvent>
+#include <QOffscreenSurface>
+#include <QOpenGLContext>
+#include <QSurfaceFormat>
 #include <QWheelEvent>
 
 #include <osgDB/DatabasePager>
@@ -20,6 +23,26 @@ namespace {
 constexpr const char* kQuadBufferRestartMessage =
     "In order to succesfully turn off Quad Buffer, the application needs to be restarted.";
 
+// Where the platform has no stereo visual, asking for stereo buffers can yield a configuration
+// without a depth buffer, and then nothing occludes anything. Depth matters more than quad-buffer
+// stereo, so stereo buffers are only requested where the platform keeps depth with them.
+bool platformKeepsDepthWithStereo() {
+  static const bool keeps = [] {
+    QSurfaceFormat format;
+    format.setStereo(true);
+    format.setDepthBufferSize(24);
+    format.setStencilBufferSize(8);
+    format.setAlphaBufferSize(8);
+    QOffscreenSurface surface;
+    surface.setFormat(format);
+    surface.create();
+    QOpenGLContext context;
+    context.setFormat(format);
+    return context.create() && context.format().depthBufferSize() > 0;
+  }();
+  return keeps;
+}
+
 QGLFormat canvasFormat() {
   QGLFormat format;
   format.setDoubleBuffer(true);
@@ -27,7 +50,7 @@ QGLFormat canvasFormat() {
   format.setRgba(true);
   format.setAlpha(true);
   format.setStencil(true);
-  format.setStereo(true);
+  format.setStereo(platformKeepsDepthWithStereo());
   return format;
 }
 

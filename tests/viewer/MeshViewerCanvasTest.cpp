@@ -71,6 +71,13 @@ class MeshViewerCanvasTest : public QObject {
 
   void cleanup() { delete window_; }
 
+  void theCanvasHasADepthBuffer() {
+    canvas_->makeCurrent();
+    GLint depthBits = 0;
+    glGetIntegerv(GL_DEPTH_BITS, &depthBits);
+    QVERIFY2(depthBits > 0, "without depth nothing occludes anything");
+  }
+
   void shiftWheelChangesTheFieldOfViewAroundThePickedPoint() {
     QSignalSpy fov(canvas_, &MeshViewerCanvas::signal_fovChanged);
     // Nothing under the centre: nothing changes.
