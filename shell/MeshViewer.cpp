@@ -243,11 +243,12 @@ void MeshViewer::slotActivateEditor(bool active) {
     resolvePendingEdits([this, active] { slotActivateEditor(active); });
     return;
   }
-  adapter_->readCamera(savedEye_, savedCenter_, savedUp_);
+  osg::Vec3d eye, center, up;
+  adapter_->readCamera(eye, center, up);
   ui_->checkboxEditMode->setChecked(active);
   setEditingView(active);
   on_update(true);
-  adapter_->restoreCamera(savedEye_, savedCenter_, savedUp_);
+  adapter_->restoreCamera(eye, center, up);
   canvas_->setFocus();
 }
 
@@ -340,10 +341,6 @@ void MeshViewer::on_busy(bool busy, QString msg) {
 void MeshViewer::slot_error(QString msg) { qvx::criticalBox(msg); }
 
 void MeshViewer::on_loadingDone() {
-  if (ui_->checkboxEditMode->isChecked() && !adapter_->checkEditMode() && !adapter_->isEditingView()) {
-    ui_->checkboxEditMode->setChecked(false);
-  }
-  if (savedUp_ != osg::Vec3d()) adapter_->restoreCamera(savedEye_, savedCenter_, savedUp_);
   qInfo("Loading done");
   sceneIdle_ = false;
   idleTicks_ = 0;

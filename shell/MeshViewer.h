@@ -6,7 +6,6 @@
 #include <functional>
 #include <memory>
 
-#include <osg/Vec3d>
 
 namespace Ui {
 class MeshViewer;
@@ -133,7 +132,6 @@ class MeshViewer : public QWidget {
   std::shared_ptr<vx::VEXAProject> project_;
   QString renderDirectory_;
   QStringList meshExtensions_;
-  osg::Vec3d savedEye_, savedCenter_, savedUp_;
   QTimer* idleTimer_ = nullptr;
   int idleTicks_ = 0;
   bool sceneIdle_ = false;
