@@ -220,15 +220,12 @@ void MeshViewer::slot_loadVEXAProject(QString file) {
 }
 
 void MeshViewer::on_clearMeshResources() {
+  // The tree rebuilds the scene itself once it has removed anything.
   if (!hasPendingEdits()) {
     tree_->on_clear();
-    on_update(true);
     return;
   }
-  resolvePendingEdits([this] {
-    tree_->on_clear();
-    on_update(true);
-  });
+  resolvePendingEdits([this] { tree_->on_clear(); });
 }
 
 void MeshViewer::slotActivateEditor(bool active) {

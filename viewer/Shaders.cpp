@@ -27,7 +27,8 @@ void main()
 }
 )";
 
-const char* const kMeshVertex = R"(#version 120
+// Outputs of every mesh vertex, shared by the mesh program and its editing variant.
+const char* const kMeshVertexCommon = R"(
 uniform mat4 osg_ViewMatrixInverse;
 
 varying vec3 normal;
@@ -35,7 +36,7 @@ varying vec3 viewDirection;
 varying vec4 vertexColor;
 varying float height;
 
-void main()
+vec4 writeMeshOutputs()
 {
     gl_Position = ftransform();
     gl_TexCoord[0] = gl_MultiTexCoord0;
@@ -44,6 +45,14 @@ void main()
     viewDirection = -eyePosition.xyz;
     vertexColor = gl_Color;
     height = (osg_ViewMatrixInverse * eyePosition).z;
+    return eyePosition;
+}
+)";
+
+const char* const kMeshVertexMain = R"(
+void main()
+{
+    writeMeshOutputs();
 }
 )";
 
@@ -137,11 +146,10 @@ void main()
 }
 )";
 
-const char* const kEditingVertex = R"(#version 120
+const char* const kEditingVertex = R"(
 attribute float vertexFlags;
 attribute float tileFlags;
 
-uniform mat4 osg_ViewMatrixInverse;
 uniform vec3 selectionStart;
 uniform bool selectionStartValid;
 uniform vec3 mousePick;
@@ -157,10 +165,6 @@ uniform vec3 prismPlaneNormal;
 uniform vec2 prismPoints[50];
 uniform mat3 prismPlaneLocalCoordinateTransformationMatrix;
 
-varying vec3 normal;
-varying vec3 viewDirection;
-varying vec4 vertexColor;
-varying float height;
 varying vec4 markerColor;
 
 const vec4 kBlue = vec4(0.0, 0.0, 1.0, 1.0);
@@ -211,14 +215,7 @@ bool nearPolygonEdges(vec2 p, int count, float radius)
 
 void main()
 {
-    gl_Position = ftransform();
-    gl_TexCoord[0] = gl_MultiTexCoord0;
-    vec4 eyePosition = gl_ModelViewMatrix * gl_Vertex;
-    normal = gl_NormalMatrix * gl_Normal;
-    viewDirection = -eyePosition.xyz;
-    vertexColor = gl_Color;
-    height = (osg_ViewMatrixInverse * eyePosition).z;
-
+    vec4 eyePosition = writeMeshOutputs();
     vec3 world = (inverseViewMatrix * eyePosition).xyz;
     int mode = int(selectionMode + 0.5);
     int count = int(numPrismPoints + 0.5);
@@ -322,10 +319,10 @@ osg::ref_ptr<osg::Program> makeProgram(const std::string& name, const std::strin
 
 std::string colorVertexSource() { return kColorVertex; }
 std::string colorFragmentSource() { return kColorFragment; }
-std::string meshVertexSource() { return kMeshVertex; }
+std::string meshVertexSource() { return std::string("#version 120\n") + kMeshVertexCommon + kMeshVertexMain; }
 std::string meshFragmentSource() { return meshFragmentWith(kMeshFragmentMain); }
 std::string stationFragmentSource() { return kStationFragment; }
-std::string editingVertexSource() { return kEditingVertex; }
+std::string editingVertexSource() { return std::string("#version 120\n") + kMeshVertexCommon + kEditingVertex; }
 std::string editingFragmentSource() { return meshFragmentWith(kEditingFragmentMain); }
 
 osg::ref_ptr<osg::Program> createColorProgram() {
