@@ -1,6 +1,7 @@
 #include "viewer/Shaders.h"
 
 #include <cstdio>
+#include <string>
 
 #include <osg/Shader>
 
@@ -11,6 +12,10 @@ namespace viewer {
 namespace shaders {
 
 namespace {
+
+// Values of MESH_BASE and MESH_LIGHTING.
+enum MeshBase { kTextureBase = 0, kVertexColorBase = 1, kHeightBase = 2, kWhiteBase = 3 };
+enum MeshLighting { kUnlit = 0, kFlatHeadlight = 1, kSmoothHeadlight = 2 };
 
 const char* const kColorVertex = R"(#version 120
 void main()
@@ -57,15 +62,14 @@ void main()
 )";
 
 // Uniforms, varyings and the colour rule shared by the mesh program and its editing variant.
-// The viridis table is spliced in between the header and this part.
+// The viridis table is spliced in between the header and this part. The display modes arrive as
+// preprocessor symbols (meshShaderDefines), so only the selected colour path is compiled:
+// software rasterizers run every branch of a shader, taken or not.
 const char* const kMeshFragmentCommon = R"(
+#pragma import_defines(MESH_BASE, MESH_TEXTURE_FALLBACK, MESH_LIGHTING)
+
 uniform sampler2D baseTexture;
-uniform bool hasTexture;
-uniform bool hasVertexColors;
 uniform float lightLevel;
-uniform int textureMode;
-uniform int shadingMode;
-uniform bool isPolygonModeFill;
 uniform float minHeight;
 uniform float maxHeight;
 // Only the editor's transparent scene sets it; opaque until then.
@@ -89,26 +93,35 @@ vec3 heightColor()
     return viridis[int(floor(255.0 * t))];
 }
 
+vec4 baseColor()
+{
+#if MESH_BASE == 0
+    vec4 texel = texture2D(baseTexture, gl_TexCoord[0].st);
+#if MESH_TEXTURE_FALLBACK
+    if (texel.rgb == vec3(0.0) && vertexColor.rgb != vec3(0.0))
+        return vertexColor;
+#endif
+    return texel;
+#elif MESH_BASE == 1
+    return vertexColor;
+#elif MESH_BASE == 2
+    return vec4(heightColor(), 1.0);
+#else
+    return vec4(1.0);
+#endif
+}
+
 vec4 meshColor()
 {
+    vec4 color = baseColor();
+#if MESH_LIGHTING != 0
+#if MESH_LIGHTING == 1
+    vec3 n = faceNormal();
+#else
     vec3 n = normalize(normal);
-    if (shadingMode == 0 && isPolygonModeFill)
-        n = faceNormal();
-
-    vec4 base = vec4(1.0);
-    if (textureMode == 0 && hasTexture) {
-        base = texture2D(baseTexture, gl_TexCoord[0].st);
-        if (base.rgb == vec3(0.0) && hasVertexColors && vertexColor.rgb != vec3(0.0))
-            base = vertexColor;
-    } else if (textureMode == 1 && hasVertexColors) {
-        base = vertexColor;
-    } else if (textureMode == 2) {
-        base = vec4(heightColor(), 1.0);
-    }
-
-    vec4 color = base;
-    if (shadingMode == 0)
-        color = vec4(base.rgb * max(dot(normalize(viewDirection), n), 0.0) * lightLevel, base.a);
+#endif
+    color.rgb *= max(dot(normalize(viewDirection), n), 0.0) * lightLevel;
+#endif
     if (alpha < 1.0)
         color.a = alpha;
     return color;
@@ -316,6 +329,21 @@ osg::ref_ptr<osg::Program> makeProgram(const std::string& name, const std::strin
 }
 
 }  // namespace
+
+std::map<std::string, std::string> meshShaderDefines(const MeshDisplayModes& modes) {
+  int base = kWhiteBase;
+  if (modes.textureMode == 0 && modes.hasTexture)
+    base = kTextureBase;
+  else if (modes.textureMode == 1 && modes.hasVertexColors)
+    base = kVertexColorBase;
+  else if (modes.textureMode == 2)
+    base = kHeightBase;
+  const bool fallback = base == kTextureBase && modes.hasVertexColors;
+  const int lighting = modes.shadingMode != 0 ? kUnlit : modes.polygonModeFill ? kFlatHeadlight : kSmoothHeadlight;
+  return {{"MESH_BASE", std::to_string(base)},
+          {"MESH_TEXTURE_FALLBACK", fallback ? "1" : "0"},
+          {"MESH_LIGHTING", std::to_string(lighting)}};
+}
 
 std::string colorVertexSource() { return kColorVertex; }
 std::string colorFragmentSource() { return kColorFragment; }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <map>
 #include <string>
 
 #include <osg/Program>
@@ -15,6 +16,21 @@ namespace shaders {
 // that drivers alias to the built-in vertex, normal, colour and texture-coordinate arrays).
 constexpr unsigned int kVertexFlagsAttribute = 6;
 constexpr unsigned int kTileFlagsAttribute = 7;
+
+// The display uniforms that decide a mesh's colour. The uniforms stay the adapter's state; the
+// mesh programs read these modes as preprocessor symbols.
+struct MeshDisplayModes {
+  int textureMode = 0;
+  int shadingMode = 0;
+  bool hasTexture = true;
+  bool hasVertexColors = true;
+  bool polygonModeFill = true;
+};
+
+// Symbols (name, value) that every state set using the mesh program or its editing variant must
+// define: MESH_BASE (texture, vertex colour, height colour, white), MESH_TEXTURE_FALLBACK (vertex
+// colour on black texels) and MESH_LIGHTING (unlit, flat or smooth headlight).
+std::map<std::string, std::string> meshShaderDefines(const MeshDisplayModes& modes);
 
 // Augments: fixed transform, vertex colour.
 std::string colorVertexSource();

@@ -148,6 +148,7 @@ void ViewerEventAdapter::setScene(osg::ref_ptr<osg::Node> dataScene, osg::ref_pt
                                   osg::ref_ptr<osg::Group> stationRoot, vx::me::TreeStructure) {
   sceneRoot_ = new osg::Group;
   sceneRoot_->setName("SceneRoot");
+  displayStateSets_.clear();
 
   if (stationRoot) {
     sceneRoot_->addChild(stationRoot);
@@ -232,6 +233,7 @@ void ViewerEventAdapter::on_setPolygonMode(int mode) {
   polygonMode_->setMode(osg::PolygonMode::FRONT_AND_BACK, polygonMode);
   if (view_) view_->getCamera()->getOrCreateStateSet()->setAttributeAndModes(polygonMode_.get());
   isPolygonModeFill_->set(polygonMode == osg::PolygonMode::FILL);
+  updateShaderDefines();
 }
 
 void ViewerEventAdapter::slot_updateVerticalAxisFixed(bool isVerticalAxisFixed) {
@@ -305,10 +307,34 @@ bool ViewerEventAdapter::isPolygonModeFill() const { return boolValue(isPolygonM
 float ViewerEventAdapter::minHeight() const { return floatValue(minHeight_.get()); }
 float ViewerEventAdapter::maxHeight() const { return floatValue(maxHeight_.get()); }
 
-void ViewerEventAdapter::setTextureMode(int mode) { textureMode_->set(mode); }
-void ViewerEventAdapter::setShadingMode(int mode) { shadingMode_->set(mode); }
+void ViewerEventAdapter::setTextureMode(int mode) {
+  textureMode_->set(mode);
+  updateShaderDefines();
+}
 
-void ViewerEventAdapter::addDisplayUniforms(osg::StateSet* stateSet, bool withHeights) const {
+void ViewerEventAdapter::setShadingMode(int mode) {
+  shadingMode_->set(mode);
+  updateShaderDefines();
+}
+
+void ViewerEventAdapter::updateShaderDefines() {
+  for (const auto& stateSet : displayStateSets_) {
+    osg::ref_ptr<osg::StateSet> alive;
+    if (stateSet.lock(alive)) applyShaderDefines(alive.get());
+  }
+}
+
+void ViewerEventAdapter::applyShaderDefines(osg::StateSet* stateSet) const {
+  shaders::MeshDisplayModes modes;
+  modes.textureMode = textureMode();
+  modes.shadingMode = shadingMode();
+  modes.hasTexture = hasTexture();
+  modes.hasVertexColors = hasVertexColors();
+  modes.polygonModeFill = isPolygonModeFill();
+  for (const auto& define : shaders::meshShaderDefines(modes)) stateSet->setDefine(define.first, define.second);
+}
+
+void ViewerEventAdapter::addDisplayUniforms(osg::StateSet* stateSet, bool withHeights) {
   for (const auto& uniform : {hasTexture_, hasVertexColors_, lightLevel_, textureMode_, shadingMode_,
                               isPolygonModeFill_})
     stateSet->addUniform(uniform.get(), osg::StateAttribute::ON);
@@ -316,6 +342,8 @@ void ViewerEventAdapter::addDisplayUniforms(osg::StateSet* stateSet, bool withHe
     stateSet->addUniform(minHeight_.get(), osg::StateAttribute::ON);
     stateSet->addUniform(maxHeight_.get(), osg::StateAttribute::ON);
   }
+  displayStateSets_.emplace_back(stateSet);
+  applyShaderDefines(stateSet);
 }
 
 void ViewerEventAdapter::analyseTextures(osg::Node* node) {

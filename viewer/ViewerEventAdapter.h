@@ -3,12 +3,14 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
 #include <QObject>
 #include <QString>
 #include <QStringList>
 
 #include <osg/Matrixd>
+#include <osg/observer_ptr>
 #include <osg/PolygonMode>
 #include <osg/Uniform>
 #include <osg/Vec3d>
@@ -130,14 +132,18 @@ class ViewerEventAdapter : public QObject {
 
  protected:
   MeshTree::DataBase* database() const { return database_.get(); }
-  // The display uniforms on `stateSet`; with heights also minHeight and maxHeight.
-  void addDisplayUniforms(osg::StateSet* stateSet, bool withHeights) const;
+  // The display uniforms on `stateSet`; with heights also minHeight and maxHeight. The state set
+  // also receives the mesh programs' preprocessor symbols, kept in step with the uniforms.
+  void addDisplayUniforms(osg::StateSet* stateSet, bool withHeights);
   // Texture visitor over `node`, then the default display modes and a filled polygon mode.
   void analyseTextures(osg::Node* node);
 
  private:
   template <typename Signal>
   void emitForPickedPath(double x, double y, Signal signal);
+  // After any change of the uniforms that select a mesh's colour path.
+  void updateShaderDefines();
+  void applyShaderDefines(osg::StateSet* stateSet) const;
 
   osg::ref_ptr<osgViewer::View> view_;
   osg::ref_ptr<CameraManipulator> manipulator_;
@@ -159,6 +165,8 @@ class ViewerEventAdapter : public QObject {
   QWidget* panel_ = nullptr;
   std::shared_ptr<MeshTree::DataBase> database_;
   osg::ref_ptr<osg::Group> sceneRoot_;
+  // State sets of the current scene that carry the display uniforms.
+  std::vector<osg::observer_ptr<osg::StateSet>> displayStateSets_;
 };
 
 }  // namespace viewer
