@@ -13,6 +13,7 @@
 #include <osgDB/DatabasePager>
 #include <osgViewer/ViewerEventHandlers>
 
+#include "viewer/MipmapReadCallback.h"
 #include "viewer/Picking.h"
 #include "viewer/ViewerMath.h"
 
@@ -141,8 +142,10 @@ MeshViewerCanvas::MeshViewerCanvas(QWidget* parent)
   // and their GL objects are built when first drawn, instead of being compiled ahead in small
   // per-frame time slices. A tiled mesh thus reaches full detail as fast as the pager threads
   // read its files. The number of threads stays osgDB's default (OSG_NUM_DATABASE_THREADS), as
-  // for any OpenSceneGraph viewer.
+  // for any OpenSceneGraph viewer. Mipmaps are built while a file is read, so that first drawing
+  // a tile only uploads it.
   view_->getDatabasePager()->setDoPreCompile(false);
+  MipmapReadCallback::install();
 }
 
 MeshViewerCanvas::~MeshViewerCanvas() {
