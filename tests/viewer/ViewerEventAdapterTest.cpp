@@ -13,6 +13,7 @@
 #include "TestScenes.h"
 #include "resources/DataBase.h"
 #include "viewer/Picking.h"
+#include "viewer/Shaders.h"
 #include "viewer/ViewerEventAdapter.h"
 #include "viewer/ViewerMath.h"
 
@@ -40,6 +41,21 @@ void send(ViewerEventAdapter& adapter, QEvent::Type type, int keyOrButton,
 }
 
 bool near(const osg::Vec3d& a, const osg::Vec3d& b) { return (a - b).length() < 1e-6; }
+
+// The mesh program draws what its preprocessor symbols say, so they must follow every mode change.
+bool definesInStep(const ViewerEventAdapter& adapter, osg::Node* data) {
+  qvx::viewer::shaders::MeshDisplayModes modes;
+  modes.textureMode = adapter.textureMode();
+  modes.shadingMode = adapter.shadingMode();
+  modes.hasTexture = adapter.hasTexture();
+  modes.hasVertexColors = adapter.hasVertexColors();
+  modes.polygonModeFill = adapter.isPolygonModeFill();
+  for (const auto& [name, value] : qvx::viewer::shaders::meshShaderDefines(modes)) {
+    const osg::StateSet::DefinePair* define = data->getStateSet()->getDefinePair(name);
+    if (!define || define->first != value) return false;
+  }
+  return true;
+}
 
 }  // namespace
 
@@ -99,17 +115,22 @@ class ViewerEventAdapterTest : public QObject {
     QFETCH(int, shadingMode);
     auto adapter = makeAdapter();
     adapter->on_setPolygonMode(osg::PolygonMode::LINE);
-    adapter->setScene(makeQuadScene(10, 0, textured, colored), new osg::Group, nullptr, vx::me::NoPagedLOD);
+    osg::ref_ptr<osg::Group> data = makeQuadScene(10, 0, textured, colored);
+    adapter->setScene(data, new osg::Group, nullptr, vx::me::NoPagedLOD);
     QCOMPARE(adapter->hasTexture(), textured);
     QCOMPARE(adapter->hasVertexColors(), colored);
     QCOMPARE(adapter->polygonMode(), osg::PolygonMode::FILL);
     QCOMPARE(adapter->shadingMode(), shadingMode);
+    QVERIFY(definesInStep(*adapter, data));
     for (int i = 0; i < textureModes.size(); ++i) {
       if (i > 0) send(*adapter, QEvent::KeyPress, Qt::Key_T);
       QCOMPARE(adapter->textureMode(), textureModes[i].digitValue());
+      QVERIFY(definesInStep(*adapter, data));
     }
     send(*adapter, QEvent::KeyPress, Qt::Key_L);
     QCOMPARE(adapter->shadingMode(), 1 - shadingMode);
+    send(*adapter, QEvent::KeyPress, Qt::Key_W);
+    QVERIFY(definesInStep(*adapter, data));
     send(*adapter, QEvent::KeyPress, Qt::Key_L);
     QCOMPARE(adapter->shadingMode(), shadingMode);
     adapter->setShadingMode(2);
