@@ -1,6 +1,7 @@
 #include "resources/DataBase.h"
 
 #include "resources/DataLoader.h"
+#include "resources/TileBoundsReader.h"
 
 namespace MeshTree {
 
@@ -15,7 +16,9 @@ DataBase::LoadRequest DataBase::meshResourcesRequest(const QStringList& files, b
   return request;
 }
 
-DataBase::DataBase(QObject* parent) : QObject(parent) {}
+DataBase::DataBase(QObject* parent) : QObject(parent), boundsReader_(new TileBoundsReader(this)) {
+  connect(boundsReader_, &TileBoundsReader::signal_batchRead, this, &DataBase::on_tileBoundsRead);
+}
 
 DataBase::~DataBase() {
   if (loader_) {
@@ -90,6 +93,7 @@ void DataBase::on_dataLoaded() {
     emit signal_error("could not load mesh resource");
   } else {
     for (int i = 0; i < results.size() && i < files.size(); ++i) addLoadedNode(results[i], *files[i]);
+    readMissingTileBounds();
     resetCamera_ = loaderResetsCamera_;
     emit signal_newData();
   }

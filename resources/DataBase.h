@@ -20,6 +20,7 @@ namespace MeshTree {
 class DataLoader;
 class Group;
 class Item;
+class TileBoundsReader;
 
 // The model of everything the viewer has loaded: groups of items carrying scene nodes. Files are
 // read on the global thread pool by one DataLoader at a time; grouping and scene changes happen on
@@ -57,7 +58,9 @@ class DataBase : public QObject {
 
   // Scene nodes of all mesh groups, for the scene root. Hidden entries carry an empty node mask.
   osg::ref_ptr<osg::Node> sceneData() const;
-  // Height range (world z) of the loaded data; false when nothing is loaded.
+  // Height range (world z) of the loaded data as far as it is known; false when nothing is known.
+  // Tiles that are not paged in count once the tile bounds reader has read their roots, which
+  // signal_heightRangeChanged announces.
   bool heightRange(float& minHeight, float& maxHeight) const;
   // True while any mesh item is loaded.
   bool hasData() const;
@@ -77,12 +80,14 @@ class DataBase : public QObject {
   void signal_error(QString msg);
   void signal_loadingDone();
   void signal_savingDone();
+  void signal_heightRangeChanged();
 
  private slots:
   void on_dataLoaded();
   void on_dataNotLoaded(QString errorString);
   void on_dataSaved();
   void on_dataNotSaved(QString errorString);
+  void on_tileBoundsRead();
 
  private:
   struct LoadRequest {
@@ -104,6 +109,8 @@ class DataBase : public QObject {
   Group* createGroup(const QString& name, int type, bool container, const QString& nodeName);
   // Deletes the groups that no tree took over.
   void deleteUnownedGroups();
+  // Hands the tiles whose bounds are unknown to the tile bounds reader.
+  void readMissingTileBounds();
 
   QList<QPointer<Group>> groups_;
   QList<QPointer<Group>> newGroups_;
@@ -111,6 +118,7 @@ class DataBase : public QObject {
   bool loaderResetsCamera_ = true;
   QList<LoadRequest> pending_;
   bool resetCamera_ = true;
+  TileBoundsReader* boundsReader_;
 };
 
 }  // namespace MeshTree

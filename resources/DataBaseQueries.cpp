@@ -6,6 +6,7 @@
 #include "resources/MeshTreeGroup.h"
 #include "resources/MeshTreeItem.h"
 #include "resources/ResourceTypes.h"
+#include "resources/TileBoundsReader.h"
 #include "resources/TileReplacement.h"
 
 namespace MeshTree {
@@ -70,6 +71,30 @@ bool DataBase::heightRange(float& minHeight, float& maxHeight) const {
   return found;
 }
 
+void DataBase::readMissingTileBounds() {
+  QStringList files;
+  for (Group* group : groups()) {
+    for (Item* item : group->items()) {
+      if (item->needsTileBounds()) files.append(item->tileFilePath());
+    }
+  }
+  if (!files.isEmpty()) boundsReader_->read(files);
+}
+
+void DataBase::on_tileBoundsRead() {
+  const QMap<QString, TileBounds> read = boundsReader_->takeResults();
+  bool applied = false;
+  for (Group* group : groups()) {
+    for (Item* item : group->items()) {
+      const auto found = read.find(item->tileFilePath());
+      if (found == read.end() || !item->needsTileBounds()) continue;
+      item->setTileBounds(found.key(), found.value());
+      applied = true;
+    }
+  }
+  if (applied) emit signal_heightRangeChanged();
+}
+
 bool DataBase::hasData() const {
   for (Group* group : groups()) {
     if (group->type() != Polygon && group->firstItem()) return true;
@@ -121,6 +146,7 @@ int DataBase::replaceTiles(const QString& listFile) {
     }
   }
   if (!failures.isEmpty()) emit signal_error("Some reprocessed tiles couldn't be shown:\n" + failures.join("\n"));
+  if (replaced > 0) readMissingTileBounds();
   return replaced;
 }
 

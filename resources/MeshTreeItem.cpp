@@ -13,15 +13,6 @@
 
 namespace MeshTree {
 
-namespace {
-
-bool readTileBounds(const osg::Object& root, osg::Vec3d& minXYZ, osg::Vec3d& maxXYZ, osg::Vec3d& offset) {
-  return readVec3Value(root, "MinXYZ", minXYZ) && readVec3Value(root, "MaxXYZ", maxXYZ) &&
-         readVec3Value(root, "OffsetXYZ", offset);
-}
-
-}  // namespace
-
 Item::Item(const QString& name, osg::ref_ptr<osg::Node> node, int type, const ItemSource& source)
     : qvx::BaseTreeItem(kItemKind), node_(std::move(node)), type_(type), source_(source) {
   setName(name.toStdString());
@@ -91,31 +82,47 @@ bool Item::lodVersion(int& version, QString& error) const {
   return true;
 }
 
-bool Item::tileBounds(osg::Vec3d& minXYZ, osg::Vec3d& maxXYZ, osg::Vec3d& offset) const {
+bool Item::knownTileBounds(TileBounds& bounds) const {
   auto* lod = tileLOD();
   if (!lod) return false;
   if (lod->getNumChildren() > 0) {
-    if (auto* root = dynamic_cast<osg::MatrixTransform*>(lod->getChild(0)))
-      return readTileBounds(*root, minXYZ, maxXYZ, offset);
+    if (auto* root = dynamic_cast<osg::MatrixTransform*>(lod->getChild(0))) return readTileBounds(*root, bounds);
   }
-  const QString file = tileFilePath();
-  if (file.isEmpty()) return false;
-  if (cachedBoundsFile_ != file) {
-    const auto root = tileRoot();
-    if (!root || !readTileBounds(*root, cachedMin_, cachedMax_, cachedOffset_)) return false;
-    cachedBoundsFile_ = file;
-  }
-  minXYZ = cachedMin_;
-  maxXYZ = cachedMax_;
-  offset = cachedOffset_;
+  if (cachedBoundsFile_.isEmpty() || cachedBoundsFile_ != tileFilePath()) return false;
+  bounds = cachedBounds_;
   return true;
 }
 
+bool Item::tileBounds(osg::Vec3d& minXYZ, osg::Vec3d& maxXYZ, osg::Vec3d& offset) const {
+  TileBounds bounds;
+  if (!knownTileBounds(bounds)) {
+    const auto root = tileRoot();
+    if (!root || !readTileBounds(*root, bounds)) return false;
+    cachedBoundsFile_ = tileFilePath();
+    cachedBounds_ = bounds;
+  }
+  minXYZ = bounds.minXYZ;
+  maxXYZ = bounds.maxXYZ;
+  offset = bounds.offset;
+  return true;
+}
+
+bool Item::needsTileBounds() const {
+  TileBounds bounds;
+  return tileLOD() && !tileFilePath().isEmpty() && !knownTileBounds(bounds);
+}
+
+void Item::setTileBounds(const QString& file, const TileBounds& bounds) {
+  cachedBoundsFile_ = file;
+  cachedBounds_ = bounds;
+}
+
 bool Item::heightRange(double& minZ, double& maxZ) const {
-  osg::Vec3d minXYZ, maxXYZ, offset;
-  if (tileBounds(minXYZ, maxXYZ, offset)) {
-    minZ = minXYZ.z() + offset.z();
-    maxZ = maxXYZ.z() + offset.z();
+  if (tileLOD()) {
+    TileBounds bounds;
+    if (!knownTileBounds(bounds)) return false;
+    minZ = bounds.minXYZ.z() + bounds.offset.z();
+    maxZ = bounds.maxXYZ.z() + bounds.offset.z();
     return minZ <= maxZ;
   }
   if (loadedBounds_.valid()) {

@@ -8,6 +8,7 @@
 #include <osg/ref_ptr>
 
 #include "resources/BaseTreeItem.h"
+#include "resources/TileRootValues.h"
 
 namespace vx {
 namespace me {
@@ -76,11 +77,17 @@ class Item : public qvx::BaseTreeItem {
   // "VEXALODVersion" of the tile root, -1 when the root carries none. False with
   // kLODVersionError when the root cannot be retrieved.
   bool lodVersion(int& version, QString& error) const;
-  // "MinXYZ", "MaxXYZ" (tile coordinates) and "OffsetXYZ" (world offset) of the tile root.
+  // "MinXYZ", "MaxXYZ" (tile coordinates) and "OffsetXYZ" (world offset) of the tile root,
+  // read from the tile's file when the root is not paged in and the values are not known yet.
   bool tileBounds(osg::Vec3d& minXYZ, osg::Vec3d& maxXYZ, osg::Vec3d& offset) const;
+  // Without reading: from the paged-in tile root or values given for the tile's current file.
+  bool knownTileBounds(TileBounds& bounds) const;
+  // A tile whose bounds cannot be known without reading its file.
+  bool needsTileBounds() const;
+  void setTileBounds(const QString& file, const TileBounds& bounds);
 
-  // World z range: from the tile root's values, else the bounds measured when the file was
-  // loaded, else the node's bounding sphere. False when none is known.
+  // World z range without reading files: a tile's known bounds; for other items the bounds
+  // measured when the file was loaded, else the node's bounding sphere. False when none is known.
   bool heightRange(double& minZ, double& maxZ) const;
   void setLoadedBounds(const osg::BoundingBoxd& bounds) { loadedBounds_ = bounds; }
 
@@ -92,7 +99,7 @@ class Item : public qvx::BaseTreeItem {
   osg::BoundingBoxd loadedBounds_;
   // Values read from a tile file on disk, valid while the tile points at that file.
   mutable QString cachedBoundsFile_;
-  mutable osg::Vec3d cachedMin_, cachedMax_, cachedOffset_;
+  mutable TileBounds cachedBounds_;
 };
 
 }  // namespace MeshTree

@@ -21,4 +21,9 @@ bool readIntValue(const osg::Object& object, const std::string& name, int& value
   return true;
 }
 
+bool readTileBounds(const osg::Object& root, TileBounds& bounds) {
+  return readVec3Value(root, "MinXYZ", bounds.minXYZ) && readVec3Value(root, "MaxXYZ", bounds.maxXYZ) &&
+         readVec3Value(root, "OffsetXYZ", bounds.offset);
+}
+
 }  // namespace MeshTree

@@ -12,4 +12,12 @@ namespace MeshTree {
 bool readVec3Value(const osg::Object& object, const std::string& name, osg::Vec3d& value);
 bool readIntValue(const osg::Object& object, const std::string& name, int& value);
 
+// "MinXYZ", "MaxXYZ" (tile coordinates) and "OffsetXYZ" (world offset) of a tile root.
+struct TileBounds {
+  osg::Vec3d minXYZ;
+  osg::Vec3d maxXYZ;
+  osg::Vec3d offset;
+};
+bool readTileBounds(const osg::Object& root, TileBounds& bounds);
+
 }  // namespace MeshTree

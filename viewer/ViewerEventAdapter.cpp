@@ -69,6 +69,11 @@ ViewerEventAdapter::ViewerEventAdapter(osg::ref_ptr<osgViewer::View> view,
     }
     panel_->hide();
   }
+  if (database_) {
+    // Tile bounds read in the background widen the range after the scene was built.
+    connect(database_.get(), &MeshTree::DataBase::signal_heightRangeChanged, this,
+            &ViewerEventAdapter::applyDataHeightRange);
+  }
   if (view_) {
     view_->setCameraManipulator(manipulator_.get(), true);
     // A previous adapter may have left another polygon mode on the shared camera.
@@ -175,17 +180,19 @@ void ViewerEventAdapter::setScene(osg::ref_ptr<osg::Node> dataScene, osg::ref_pt
     addDisplayUniforms(dataState, true);
   }
 
+  applyDataHeightRange();
+  if (view_) view_->setSceneData(sceneRoot_.get());
+}
+
+void ViewerEventAdapter::applyDataHeightRange() {
   float minHeight = 0.0f;
   float maxHeight = 0.0f;
-  if (database_ && database_->heightRange(minHeight, maxHeight)) {
-    if (!manualHeights_) {
-      minHeight_->set(minHeight);
-      maxHeight_->set(maxHeight);
-    }
-    emit signal_autoMinMaxHeightChanged(minHeight, maxHeight);
+  if (!database_ || !database_->heightRange(minHeight, maxHeight)) return;
+  if (!manualHeights_) {
+    minHeight_->set(minHeight);
+    maxHeight_->set(maxHeight);
   }
-
-  if (view_) view_->setSceneData(sceneRoot_.get());
+  emit signal_autoMinMaxHeightChanged(minHeight, maxHeight);
 }
 
 bool ViewerEventAdapter::checkEditMode() { return false; }

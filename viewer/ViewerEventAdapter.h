@@ -141,6 +141,8 @@ class ViewerEventAdapter : public QObject {
  private:
   template <typename Signal>
   void emitForPickedPath(double x, double y, Signal signal);
+  // The database's height range into minHeight and maxHeight (unless set by hand), announced.
+  void applyDataHeightRange();
   // After any change of the uniforms that select a mesh's colour path.
   void updateShaderDefines();
   void applyShaderDefines(osg::StateSet* stateSet) const;

@@ -90,6 +90,7 @@ class LoadingTest : public QObject {
     DataBase dataBase;
     QSignalSpy busy(&dataBase, &DataBase::signal_busy);
     QSignalSpy newData(&dataBase, &DataBase::signal_newData);
+    QSignalSpy rangeRead(&dataBase, &DataBase::signal_heightRangeChanged);
     QVERIFY(loadAndWait(dataBase, [&] { dataBase.loadFile(QFileInfo(meshFile_)); }));
     QCOMPARE(busy.count(), 2);
     QCOMPARE(busy.at(0), QVariantList({true, "Loading: " + meshFile_}));
@@ -114,7 +115,9 @@ class LoadingTest : public QObject {
     QVERIFY(dataBase.takeNewGroups().isEmpty());
     QCOMPARE(dataBase.fileSuffixes(), QStringList({"osgb"}));
 
-    // The height range spans the tiles' bounds, read from the files (the tiles are not paged in).
+    // The height range spans the tiles' bounds, read from the files in the background (the tiles
+    // are not paged in).
+    QVERIFY(rangeRead.count() == 1 || rangeRead.wait(20000));
     double low = DBL_MAX, high = -DBL_MAX, tileLow = 0.0, tileHigh = 0.0;
     for (Item* item : group->items()) {
       QVERIFY(item->heightRange(tileLow, tileHigh));
@@ -304,9 +307,11 @@ class LoadingTest : public QObject {
 
     DataBase dataBase;
     QSignalSpy errors(&dataBase, &DataBase::signal_error);
+    QSignalSpy rangeRead(&dataBase, &DataBase::signal_heightRangeChanged);
     QVERIFY(loadAndWait(dataBase, [&] { dataBase.loadFiles({mesh + "/Mesh.osgb", dir.filePath("empty.osgt")}); }));
     QVERIFY2(errors.isEmpty(), qPrintable(errorsOf(errors).join('\n')));
     QCOMPARE(itemsOf(dataBase).size(), 5);
+    QVERIFY(rangeRead.count() == 1 || rangeRead.wait(20000));
     float low = 0.0f, high = 0.0f;
     QVERIFY(dataBase.heightRange(low, high));
     for (Item* item : dataBase.groups().first()->items()) {

@@ -11,6 +11,9 @@
 #include <osgDB/WriteFile>
 
 #include "TestScenes.h"
+#include "demo/DemoProject.h"
+#include "resources/MeshTreeGroup.h"
+#include "resources/MeshTreeItem.h"
 #include "resources/DataBase.h"
 #include "viewer/Picking.h"
 #include "viewer/Shaders.h"
@@ -169,6 +172,36 @@ class ViewerEventAdapterTest : public QObject {
     rebuild();
     QCOMPARE(adapter.minHeight(), 7.0f);
     QCOMPARE(adapter.maxHeight(), 19.0f);
+  }
+
+  // Tile bounds are read in the background: the range reaches the uniforms when they arrive,
+  // unless the user has set one.
+  void tileHeightRangeArrivesAfterTheScene() {
+    QTemporaryDir folder;
+    demo::DemoOptions options;
+    options.tiles = 2;
+    options.levels = 2;
+    demo::writeTiledMesh(QDir(folder.path()).filePath("Mesh").toStdString(), options, false);
+    auto database = std::make_shared<MeshTree::DataBase>();
+    ViewerEventAdapter adapter(viewertest::makeTopDownView(), database, nullptr);
+    adapter.slot_manualHeightValuesChanged(false, -1.0f, -2.0f);
+    QSignalSpy loaded(database.get(), &MeshTree::DataBase::signal_loadingDone);
+    QSignalSpy range(&adapter, &ViewerEventAdapter::signal_autoMinMaxHeightChanged);
+    adapter.on_loadResource(QDir(folder.path()).filePath("Mesh/Mesh.osgb"));
+    QVERIFY(loaded.wait(20000));
+    adapter.setScene(database->sceneData(), new osg::Group, nullptr, vx::me::TileMain);
+    QVERIFY(range.count() > 0 || range.wait(20000));
+    QTRY_VERIFY(!database->groups().first()->firstItem()->needsTileBounds());
+    float low = 0.0f, high = 0.0f;
+    QVERIFY(database->heightRange(low, high) && low < high);
+    QCOMPARE(range.last().at(0).toFloat(), low);
+    QCOMPARE(range.last().at(1).toFloat(), high);
+    QCOMPARE(adapter.minHeight(), -1.0f);
+
+    adapter.slot_manualHeightValuesChanged(true, 0.0f, 0.0f);
+    adapter.setScene(database->sceneData(), new osg::Group, nullptr, vx::me::TileMain);
+    QCOMPARE(adapter.minHeight(), low);
+    QCOMPARE(adapter.maxHeight(), high);
   }
 
   void setSceneBuildsTheRoot() {

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QFutureWatcher>
+#include <QMap>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+#include <atomic>
+#include <memory>
+
+#include "resources/TileRootValues.h"
+
+namespace MeshTree {
+
+// Reads the bounds of tile roots that are not paged in yet on the thread pool: a large tiled
+// mesh has thousands of tile files, far too many to read on the GUI thread when it is loaded.
+// One batch runs at a time; files asked for meanwhile follow in the next batch.
+class TileBoundsReader : public QObject {
+  Q_OBJECT
+
+ public:
+  explicit TileBoundsReader(QObject* parent = nullptr);
+  // Stops after the file being read and waits for that.
+  ~TileBoundsReader() override;
+
+  void read(const QStringList& files);
+  bool isReading() const { return watcher_.isRunning(); }
+  // The bounds of the files of the finished batch that could be read, by file path.
+  QMap<QString, TileBounds> takeResults();
+
+ signals:
+  void signal_batchRead();
+
+ private:
+  void startBatch();
+  void on_batchFinished();
+
+  QFutureWatcher<QMap<QString, TileBounds>> watcher_;
+  QStringList waiting_;
+  QMap<QString, TileBounds> results_;
+  std::shared_ptr<std::atomic_bool> stop_;
+};
+
+}  // namespace MeshTree
