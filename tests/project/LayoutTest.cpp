@@ -56,18 +56,6 @@ class LayoutTest : public QObject {
     }
   }
 
-  void namesAndTheProjectFile() {
-    using namespace layout;
-    QVERIFY(ProjectFile == L"." + sep + L"Project.vpr");
-    QVERIFY(ProjectBackupFile == L"." + sep + L"Project.vpr.backup");
-    QVERIFY(CorrectionShapeShpName == L"CorrectionShape.shp");
-    QVERIFY(EditedAreaShapeShpName == L"EditedAreaShape.shp");
-    QVERIFY(AreaShapeShpName == AreaShape + L".shp");
-    QVERIFY(Buffer_Tiles == L"Buffer_Tiles" && DSM_PCI == L"DSM_PCI" && Mesh == L"Mesh");
-    QVERIFY(MeshTexturedIter1ListName == L"mesh_textured_iter1_list.txt");
-    QVERIFY(DsmMeshTexturedIter0ListName == L"dsm_mesh_textured_iter0_list.txt");
-  }
-
   void allFoldersHoldsEveryFolderParentsFirst() {
     using namespace layout;
     const std::vector<std::wstring> folders = allFolders();
