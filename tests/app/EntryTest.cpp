@@ -74,8 +74,6 @@ class EntryTest : public QObject {
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<QStringList>("files");
     QTest::newRow("none") << QStringList{} << QStringList{};
-    QTest::newRow("project then mesh") << QStringList{"--project", "P.vpr", "--mesh", "m.osgb"}
-                                       << QStringList{"m.osgb", "P.vpr"};
     QTest::newRow("mesh then project") << QStringList{"--mesh", "m.osgb", "--project", "P.vpr"}
                                        << QStringList{"m.osgb", "P.vpr"};
     QTest::newRow("all three") << QStringList{"--project", "P.vpr", "--ori", "o.txt", "--mesh", "m.ply"}

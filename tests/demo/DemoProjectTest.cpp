@@ -6,7 +6,6 @@
 
 #include <QDir>
 #include <QDirIterator>
-#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -18,6 +17,7 @@
 #include <osgDB/Registry>
 
 #include "demo/DemoProject.h"
+#include "tests/platform/vx/TestProjects.h"
 #include "vx/Msg.h"
 #include "vx/VEXAProject.h"
 #include "vxdb/Database.h"
@@ -35,12 +35,7 @@ demo::DemoOptions smallProject() {
   return options;
 }
 
-QByteArray readAll(const QString& path) {
-  QFile file(path);
-  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-QStringList readLines(const QString& path) { return QString::fromUtf8(readAll(path)).split('\n', Qt::SkipEmptyParts); }
+using testprojects::readText;
 
 QStringList filesBelow(const QString& folder) {
   QStringList files;
@@ -53,7 +48,7 @@ QStringList filesBelow(const QString& folder) {
 // Files that differ or exist on one side only; lists of absolute paths are compared relative to their folder.
 QStringList differingFiles(const QString& a, const QString& b) {
   const auto normalized = [](const QString& root, const QString& file) {
-    QByteArray bytes = readAll(root + "/" + file);
+    QByteArray bytes = readText(root + "/" + file);
     return file.endsWith(".txt") || file.endsWith(".vpr") ? bytes.replace(QDir(root).absolutePath().toUtf8(), "<ROOT>") : bytes;
   };
   QStringList differing;
@@ -146,9 +141,9 @@ class DemoProjectTest : public QObject {
     QFETCH(QString, list);
     QFETCH(QString, mesh);
     QFETCH(int, version);
-    const QByteArray raw = readAll(root_ + "/Internal/Lists/" + list);
+    const QByteArray raw = readText(root_ + "/Internal/Lists/" + list);
     QVERIFY(raw.endsWith('\n') && !raw.contains('\r'));
-    const QStringList lines = readLines(root_ + "/Internal/Lists/" + list);
+    const QStringList lines = QString::fromUtf8(raw).split('\n', Qt::SkipEmptyParts);
     QCOMPARE(lines.size(), 4);
     for (const QString& line : lines) {
       QVERIFY2(line.startsWith(QDir(root_ + "/" + mesh).absolutePath() + "/Tile_"), qPrintable(line));
@@ -159,27 +154,42 @@ class DemoProjectTest : public QObject {
     }
   }
 
-  void indexHoldsOnePagedLodPerTileCentredOnIt() {
+  // One reference per tile, centred on it; each tile root carries its offset and bounds, and
+  // child 0 is the coarsest level, already loaded.
+  void indexAndTileRootsFollowTheLayout() {
     osg::ref_ptr<osg::Node> index = osgDB::readRefNodeFile((mesh_ + "/Mesh.osgb").toStdString());
     QVERIFY(index && index->asGroup());
     QCOMPARE(index->asGroup()->getNumChildren(), 4u);
-    std::set<std::string> names;
+    osg::Vec3d firstOffset;
+    QVERIFY(readTileRoot(tileRootPath(mesh_, 0, 0))->getUserValue("OffsetXYZ", firstOffset));
+    QStringList names;
     for (const auto& lod : Collector(*index).lods) {
+      const QString name = QString::fromStdString(lod->getFileName(0));
+      names << name;
       QCOMPARE(lod->getNumChildren(), 0u);
       QCOMPARE(lod->getMaxRange(0), FLT_MAX);
-      names.insert(lod->getFileName(0));
-      osg::ref_ptr<osg::MatrixTransform> root = readTileRoot(mesh_ + "/" + QString::fromStdString(lod->getFileName(0)));
-      osg::Vec3d offset;
-      QVERIFY(root && root->getUserValue("OffsetXYZ", offset));
-      const osg::Vec3d centre(lod->getCenter());
-      QVERIFY(centre.x() > offset.x() && centre.x() < offset.x() + 100.0);
-      QVERIFY(centre.y() > offset.y() && centre.y() < offset.y() + 100.0);
-      QVERIFY(lod->getRadius() > 70.0f);
       // Read by path, the reader supplies the index's folder, so the mesh folder can move.
       QCOMPARE(QDir(QString::fromStdString(lod->getDatabasePath())).absolutePath(), QDir(mesh_).absolutePath());
+      osg::ref_ptr<osg::MatrixTransform> root = readTileRoot(mesh_ + "/" + name);
+      osg::Vec3 minXYZ, maxXYZ;
+      osg::Vec3d offset;
+      QVERIFY(root && root->getUserValue("MinXYZ", minXYZ) && root->getUserValue("MaxXYZ", maxXYZ) &&
+              root->getUserValue("OffsetXYZ", offset));
+      QCOMPARE(root->getMatrix().getTrans(), offset);
+      const osg::Vec3d cell = (offset - firstOffset) / 100.0;
+      QCOMPARE(name, QString("Tile_%1_%2/Tile_%1_%2.osgb").arg(cell.x()).arg(cell.y()));
+      QCOMPARE(cell.z(), 0.0);
+      QVERIFY(lod->getCenter().x() > offset.x() && lod->getCenter().x() < offset.x() + 100.0);
+      QVERIFY(lod->getCenter().y() > offset.y() && lod->getCenter().y() < offset.y() + 100.0);
+      QVERIFY(lod->getRadius() > 70.0f);
+      QVERIFY(minXYZ.x() == 0.0f && maxXYZ.x() == 100.0f && maxXYZ.z() > minXYZ.z());
+      auto* top = dynamic_cast<osg::PagedLOD*>(root->getChild(0));
+      QVERIFY(top && top->getNumChildren() == 1);
+      QCOMPARE(QString::fromStdString(top->getFileName(1)), name.section('/', 0, 0) + "_L1_0.osgb");
     }
-    QCOMPARE(names, (std::set<std::string>{"Tile_0_0/Tile_0_0.osgb", "Tile_0_1/Tile_0_1.osgb", "Tile_1_0/Tile_1_0.osgb",
-                                           "Tile_1_1/Tile_1_1.osgb"}));
+    names.sort();
+    QCOMPARE(names, QStringList({"Tile_0_0/Tile_0_0.osgb", "Tile_0_1/Tile_0_1.osgb", "Tile_1_0/Tile_1_0.osgb",
+                                 "Tile_1_1/Tile_1_1.osgb"}));
     // As stored, no file names a database path.
     for (const QString& name : filesBelow(mesh_)) {
       std::ifstream in((mesh_ + "/" + name).toStdString(), std::ios::binary);
@@ -189,36 +199,14 @@ class DemoProjectTest : public QObject {
     }
   }
 
-  void tileRootsCarryOffsetAndBounds() {
-    osg::Vec3d firstOffset;
-    QVERIFY(readTileRoot(tileRootPath(mesh_, 0, 0))->getUserValue("OffsetXYZ", firstOffset));
-    for (int i = 0; i < 4; ++i) {
-      const int x = i % 2, y = i / 2;
-      osg::ref_ptr<osg::MatrixTransform> root = readTileRoot(tileRootPath(mesh_, x, y));
-      osg::Vec3 minXYZ, maxXYZ;
-      osg::Vec3d offset;
-      QVERIFY(root && root->getUserValue("MinXYZ", minXYZ) && root->getUserValue("MaxXYZ", maxXYZ) &&
-              root->getUserValue("OffsetXYZ", offset));
-      QCOMPARE(root->getMatrix().getTrans(), offset);
-      QCOMPARE(offset - firstOffset, osg::Vec3d(100.0 * x, 100.0 * y, 0.0));
-      QCOMPARE(minXYZ.x(), 0.0f);
-      QCOMPARE(maxXYZ.x(), 100.0f);
-      QVERIFY(maxXYZ.z() > minXYZ.z());
-      // Child 0 of the tile root is the coarsest level, already loaded.
-      auto* top = dynamic_cast<osg::PagedLOD*>(root->getChild(0));
-      QVERIFY(top && top->getNumChildren() == 1);
-      QCOMPARE(top->getFileName(1), QString("Tile_%1_%2_L1_0.osgb").arg(x).arg(y).toStdString());
-    }
-  }
-
   // Every file named by a PagedLOD lies in the tile folder and loads; every file of the folder is
   // reached; each quad switches to its finer file where its own range ends; vertices stay within
   // the tile bounds; textures are embedded and their ground resolution doubles with every level.
   void levelFilesFormOneCompleteTree() {
     const QString folder = mesh_ + "/Tile_0_1";
     osg::Vec3 low, high;
-    QVERIFY(readTileRoot(tileRootPath(mesh_, 0, 1))->getUserValue("MinXYZ", low));
-    QVERIFY(readTileRoot(tileRootPath(mesh_, 0, 1))->getUserValue("MaxXYZ", high));
+    const osg::ref_ptr<osg::MatrixTransform> root = readTileRoot(tileRootPath(mesh_, 0, 1));
+    QVERIFY(root->getUserValue("MinXYZ", low) && root->getUserValue("MaxXYZ", high));
     std::map<std::string, int> levelOf{{"Tile_0_1.osgb", 0}};
     std::vector<std::string> pending{"Tile_0_1.osgb"};
     std::map<int, double> texelsPerMetre;
@@ -297,17 +285,11 @@ class DemoProjectTest : public QObject {
 
   void refusesANonEmptyFolderAndImpossibleOptions() {
     QTemporaryDir other;
-    QFile keep(other.filePath("Project.vpr"));
-    QVERIFY(keep.open(QIODevice::WriteOnly) && keep.write("someone else's project") > 0);
-    keep.close();
-    try {
-      demo::writeDemoProject(other.path().toStdString(), smallProject());
-      QFAIL("a non-empty folder was accepted");
-    } catch (const std::runtime_error& error) {
-      QVERIFY(QString(error.what()).contains("not empty"));
-    }
+    testprojects::writeText(other.filePath("Project.vpr"), "someone else's project");
+    QVERIFY(testprojects::errorOf([&] { demo::writeDemoProject(other.path().toStdString(), smallProject()); })
+                .contains("not empty"));
     QCOMPARE(filesBelow(other.path()), QStringList{"Project.vpr"});
-    QCOMPARE(readAll(other.filePath("Project.vpr")), QByteArray("someone else's project"));
+    QCOMPARE(readText(other.filePath("Project.vpr")), QByteArray("someone else's project"));
 
     demo::DemoOptions options = smallProject();
     options.images = 0;

@@ -49,29 +49,22 @@ class ProjectOpenerTest : public QObject {
     QVERIFY(dialogs.questions.isEmpty() && dialogs.criticals.isEmpty());
   }
 
-  void declinedUpdateOpensNothing() {
+  void structureUpdateIsAskedForAndOnlyDoneWhenAccepted() {
     QTemporaryDir dir;
     testprojects::makeVersion1Project(dir.path(), 2);
     const QByteArray before = readText(dir.filePath("Project.vpr"));
-    Dialogs dialogs;
-    QVERIFY(!qvx::openProjectFile(dir.filePath("Project.vpr"), dialogs.ui()));
-    QCOMPARE(dialogs.questions.size(), 1);
     std::vector<char> message(4096);
     QCOMPARE(vx::projectStructureUpdateMessage(dir.path().toUtf8().constData(), message.data(), message.size()), 0);
-    QCOMPARE(dialogs.questions.first(), QString::fromUtf8(message.data()) + "\nDo you want to perform the update?");
-    QVERIFY(dialogs.criticals.isEmpty());
+    Dialogs dialogs;
+    QVERIFY(!qvx::openProjectFile(dir.filePath("Project.vpr"), dialogs.ui()));
+    QCOMPARE(dialogs.questions, QStringList{QString::fromUtf8(message.data()) + "\nDo you want to perform the update?"});
     QCOMPARE(readText(dir.filePath("Project.vpr")), before);
     QVERIFY(QFileInfo(dir.filePath("Orientations/img0.ori")).isFile());
-  }
 
-  void acceptedUpdateMigratesAndOpens() {
-    QTemporaryDir dir;
-    testprojects::makeVersion1Project(dir.path(), 2);
-    Dialogs dialogs;
     dialogs.acceptUpdate = true;
     auto project = qvx::openProjectFile(dir.filePath("Project.vpr"), dialogs.ui());
     QVERIFY(project);
-    QCOMPARE(dialogs.questions.size(), 1);
+    QCOMPARE(dialogs.questions.size(), 2);
     QVERIFY(dialogs.criticals.isEmpty());
     QCOMPARE(project->image(0).orientationPath, std::string("Internal/Orientations/img0.ori"));
     QCOMPARE(project->imageOrientation(project->image(1)).imageName(), std::string("img1.jpg"));
@@ -92,33 +85,29 @@ class ProjectOpenerTest : public QObject {
   }
 
   void unreadableProjectsAreReported_data() {
+    QTest::addColumn<QString>("file");
     QTest::addColumn<QByteArray>("content");
-    QTest::addColumn<QString>("expected");
-    QTest::newRow("malformed") << QByteArray("<VEXAProject><version>2</version>")
-                               << "VEXA wasn't able to read the Project: The project file %1 is not valid XML: ";
-    QTest::newRow("newer") << QByteArray("<VEXAProject><version>3</version></VEXAProject>")
-                           << "VEXA wasn't able to read the Project: The project file %1 has file version 3";
+    QTest::addColumn<QString>("expected");  // the start of the message
+    const QString malformed = dir_.filePath("a/Project.vpr"), newer = dir_.filePath("b/Project.vpr");
+    QTest::newRow("malformed") << malformed << QByteArray("<VEXAProject><version>2</version>")
+                               << "VEXA wasn't able to read the Project: The project file " + malformed + " is not valid XML: ";
+    QTest::newRow("newer") << newer << QByteArray("<VEXAProject><version>3</version></VEXAProject>")
+                           << "VEXA wasn't able to read the Project: The project file " + newer + " has file version 3";
+    QTest::newRow("beside no project") << dir_.filePath("c/other.vpr")
+                                       << QByteArray("<VEXAProject><version>2</version></VEXAProject>")
+                                       << "Could not check the project structure of " + dir_.filePath("c") +
+                                              ": The project file " + dir_.filePath("c/Project.vpr") +
+                                              " is missing or cannot be read.";
   }
   void unreadableProjectsAreReported() {
+    QFETCH(QString, file);
     QFETCH(QByteArray, content);
     QFETCH(QString, expected);
-    QTemporaryDir dir;
-    writeText(dir.filePath("Project.vpr"), content);
+    writeText(file, content);
     Dialogs dialogs;
-    QVERIFY(!qvx::openProjectFile(dir.filePath("Project.vpr"), dialogs.ui()));
+    QVERIFY(!qvx::openProjectFile(file, dialogs.ui()));
     QCOMPARE(dialogs.criticals.size(), 1);
-    QVERIFY2(dialogs.criticals.first().startsWith(expected.arg(dir.filePath("Project.vpr"))),
-             qPrintable(dialogs.criticals.first()));
-  }
-
-  void fileBesideNoProjectIsReported() {
-    QTemporaryDir dir;
-    writeText(dir.filePath("other.vpr"), "<VEXAProject><version>2</version></VEXAProject>");
-    Dialogs dialogs;
-    QVERIFY(!qvx::openProjectFile(dir.filePath("other.vpr"), dialogs.ui()));
-    QCOMPARE(dialogs.criticals.size(), 1);
-    QVERIFY(dialogs.criticals.first().startsWith("Could not check the project structure of " + dir.path() + ": "));
-    QVERIFY(dialogs.criticals.first().contains("Project.vpr is missing or cannot be read"));
+    QVERIFY2(dialogs.criticals.first().startsWith(expected), qPrintable(dialogs.criticals.first()));
   }
 
   void emptyCallbacksAreSafe() {
@@ -127,6 +116,9 @@ class ProjectOpenerTest : public QObject {
     QVERIFY(!qvx::openProjectFile(dir.filePath("Project.vpr"), {}));
     QVERIFY(!qvx::openProjectFile(dir.filePath("none.vpr"), {}));
   }
+
+ private:
+  QTemporaryDir dir_;
 };
 
 QTEST_GUILESS_MAIN(ProjectOpenerTest)

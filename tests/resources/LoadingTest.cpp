@@ -5,7 +5,6 @@
 
 #include <osg/MatrixTransform>
 
-#include "demo/DemoProject.h"
 #include "resources/DataBase.h"
 #include "me/ForceLODPagedLOD.h"
 #include "resources/MeshTree.h"
@@ -20,21 +19,6 @@ using MeshTree::Group;
 using MeshTree::Item;
 
 namespace {
-
-// A real tiled mesh of 2 x 2 tiles with two levels; returns the absolute path of its Mesh.osgb.
-QString writeTiledMesh(const QString& meshFolder, bool forEditing) {
-  demo::DemoOptions options;
-  options.tiles = 2;
-  options.levels = 2;
-  options.finestGridCells = 8;
-  options.textureSize = 16;
-  demo::writeTiledMesh(meshFolder.toStdString(), options, forEditing);
-  return QDir(meshFolder).absoluteFilePath("Mesh.osgb");
-}
-
-QString tileFile(const QString& meshFolder, int x, int y) {
-  return QDir(meshFolder).absoluteFilePath(QString("Tile_%1_%2/Tile_%1_%2.osgb").arg(x).arg(y));
-}
 
 bool loadAndWait(DataBase& dataBase, const std::function<void()>& start) {
   QSignalSpy done(&dataBase, &DataBase::signal_loadingDone);
@@ -78,7 +62,9 @@ class LoadingTest : public QObject {
   void initTestCase() {
     QVERIFY(dir_.isValid());
     meshFolder_ = dir_.filePath("DSM_Mesh_For_Editing");
-    meshFile_ = writeTiledMesh(meshFolder_, true);
+    meshFile_ = metest::writeTileSet(meshFolder_, true);
+    tilesFolder_ = dir_.filePath("tiles");
+    metest::writeTileSet(tilesFolder_, false);
     plainA_ = writeObj(dir_.filePath("plain/a.obj"), 1.0, 5.0);
     plainB_ = writeObj(dir_.filePath("plain/b.obj"), -2.0, 3.0);
     plainOther_ = writeObj(dir_.filePath("other/c.obj"), 0.0, 1.0);
@@ -102,15 +88,6 @@ class LoadingTest : public QObject {
     QCOMPARE(group->name(), QString("Mesh.osgb"));
     QCOMPARE(group->type(), int(MeshTree::VexaTiles));
     QCOMPARE(group->treeStructure(), 0u);
-    QStringList names;
-    for (Item* item : group->items()) {
-      names.append(item->name());
-      QVERIFY(item->tileLOD());
-      QCOMPARE(item->source().databasePath, native(meshFolder_));
-      QCOMPARE(lodVersionOf(item), 2);
-    }
-    names.sort();
-    QCOMPARE(names, QStringList({"Tile_0_0.osgb", "Tile_0_1.osgb", "Tile_1_0.osgb", "Tile_1_1.osgb"}));
     QCOMPARE(dataBase.takeNewGroups(), QList<Group*>({group}));
     QVERIFY(dataBase.takeNewGroups().isEmpty());
     QCOMPARE(dataBase.fileSuffixes(), QStringList({"osgb"}));
@@ -118,12 +95,19 @@ class LoadingTest : public QObject {
     // The height range spans the tiles' bounds, read from the files in the background (the tiles
     // are not paged in).
     QVERIFY(rangeRead.count() == 1 || rangeRead.wait(20000));
+    QStringList names;
     double low = DBL_MAX, high = -DBL_MAX, tileLow = 0.0, tileHigh = 0.0;
     for (Item* item : group->items()) {
+      names.append(item->name());
+      QVERIFY(item->tileLOD());
+      QCOMPARE(item->source().databasePath, native(meshFolder_));
+      QCOMPARE(lodVersionOf(item), 2);
       QVERIFY(item->heightRange(tileLow, tileHigh));
       low = std::min(low, tileLow);
       high = std::max(high, tileHigh);
     }
+    names.sort();
+    QCOMPARE(names, QStringList({"Tile_0_0.osgb", "Tile_0_1.osgb", "Tile_1_0.osgb", "Tile_1_1.osgb"}));
     float minHeight = 0.0f, maxHeight = 0.0f;
     QVERIFY(dataBase.heightRange(minHeight, maxHeight) && minHeight < maxHeight);
     QCOMPARE(minHeight, float(low));
@@ -133,7 +117,7 @@ class LoadingTest : public QObject {
 
   void modelMainStandsForTheMeshInTheFolderAbove() {
     DataBase dataBase;
-    const QString tile = tileFile(meshFolder_, 0, 0);
+    const QString tile = metest::tileRootPath(meshFolder_, 0, 0);
     QVERIFY(loadAndWait(dataBase, [&] { dataBase.loadFiles({tile}); }));
     QCOMPARE(dataBase.groups().size(), 1);
     Group* group = dataBase.groups().first();
@@ -146,7 +130,7 @@ class LoadingTest : public QObject {
     QCOMPARE(item->tileFilePath(), native(tile));
 
     // A second tile of the same mesh joins the group.
-    QVERIFY(loadAndWait(dataBase, [&] { dataBase.loadFiles({tileFile(meshFolder_, 1, 0)}); }));
+    QVERIFY(loadAndWait(dataBase, [&] { dataBase.loadFiles({metest::tileRootPath(meshFolder_, 1, 0)}); }));
     QCOMPARE(dataBase.groups().size(), 1);
     QCOMPARE(group->childCount(), 2);
     QCOMPARE(group->node()->getNumChildren(), 2u);
@@ -164,7 +148,7 @@ class LoadingTest : public QObject {
 
   void aMeshWithAnAlreadyLoadedTileIsRefused() {
     DataBase dataBase;
-    const QString tile = tileFile(meshFolder_, 1, 0);
+    const QString tile = metest::tileRootPath(meshFolder_, 1, 0);
     QVERIFY(loadAndWait(dataBase, [&] { dataBase.loadFiles({tile}); }));
     QSignalSpy errors(&dataBase, &DataBase::signal_error);
     QVERIFY(loadAndWait(dataBase, [&] { dataBase.loadFiles({meshFile_}); }));
@@ -277,9 +261,7 @@ class LoadingTest : public QObject {
   }
 
   void tileNamesWithBackslashesAreRead() {
-    QTemporaryDir dir;
-    const QString mesh = dir.filePath("mesh");
-    writeTiledMesh(mesh, false);
+    const QString& mesh = tilesFolder_;
     osg::ref_ptr<osg::Group> links = new osg::Group;
     links->addChild(metest::makeTileReference("Tile_0_0\\Tile_0_0.osgb"));
     links->addChild(metest::makeTileReference("Tile_1_1\\Tile_1_1.osgb"));
@@ -300,9 +282,9 @@ class LoadingTest : public QObject {
   void emptyAndIncompleteTilesAreTolerated() {
     QTemporaryDir dir;
     const QString mesh = dir.filePath("mesh");
-    writeTiledMesh(mesh, false);
+    metest::writeTileSet(mesh, false);
     for (const QFileInfo& level : QDir(mesh + "/Tile_0_0").entryInfoList({"*_L*"}, QDir::Files)) QFile::remove(level.filePath());
-    QVERIFY(metest::writeNode(*osg::ref_ptr<osg::Node>(new osg::MatrixTransform), tileFile(mesh, 1, 1)));
+    QVERIFY(metest::writeNode(*osg::ref_ptr<osg::Node>(new osg::MatrixTransform), metest::tileRootPath(mesh, 1, 1)));
     QVERIFY(metest::writeNode(*osg::ref_ptr<osg::Node>(new osg::Group), dir.filePath("empty.osgt")));
 
     DataBase dataBase;
@@ -323,37 +305,33 @@ class LoadingTest : public QObject {
   }
 
   void reprocessedTilesArePointedIntoTheScene() {
-    QTemporaryDir dir;
-    const QString index = writeTiledMesh(dir.filePath("mesh"), true);
-    const QString output = dir.filePath("output/mesh");
-    writeTiledMesh(output, false);
+    const QString& output = tilesFolder_;
     QVERIFY(QDir().mkpath(output + "/Buffer_Tiles/Tile_1_1"));
-    const QString gone = dir.filePath("gone/Tile_0_1/Tile_0_1.osgb");
-    const QString listFile = dir.filePath("list.txt");
-    testprojects::writeText(listFile, (tileFile(output, 0, 0) + "\n" + output +
+    const QString gone = dir_.filePath("gone/Tile_0_1/Tile_0_1.osgb");
+    const QString listFile = dir_.filePath("list.txt");
+    testprojects::writeText(listFile, (metest::tileRootPath(output, 0, 0) + "\n" + output +
                                        "/Buffer_Tiles/Tile_1_1/Tile_1_1.osgb\n\n" + gone + "\n").toUtf8());
 
     DataBase dataBase;
-    QVERIFY(loadAndWait(dataBase, [&] { dataBase.loadFiles({index}); }));
+    QVERIFY(loadAndWait(dataBase, [&] { dataBase.loadFiles({meshFile_}); }));
     QSignalSpy errors(&dataBase, &DataBase::signal_error);
     QCOMPARE(dataBase.replaceTiles(listFile), 2);
     QCOMPARE(errors.count(), 1);
     QVERIFY(errorsOf(errors).first().contains(native(gone)));
     for (Item* item : itemsOf(dataBase)) {
       const bool replaced = item->name() == "Tile_0_0.osgb" || item->name() == "Tile_1_1.osgb";
-      const QString expected = tileFile(replaced ? output : dir.filePath("mesh"), item->name().mid(5, 1).toInt(),
+      const QString expected = metest::tileRootPath(replaced ? output : meshFolder_, item->name().mid(5, 1).toInt(),
                                                item->name().mid(7, 1).toInt());
       QCOMPARE(item->tileFilePath(), native(expected));
       QCOMPARE(lodVersionOf(item), replaced ? 1 : 2);
     }
-    QCOMPARE(dataBase.replaceTiles(dir.filePath("no-list.txt")), 0);
-    QCOMPARE(errors.last().at(0).toString(), "Couldn't read the list of reprocessed tiles: " + dir.filePath("no-list.txt"));
+    QCOMPARE(dataBase.replaceTiles(dir_.filePath("no-list.txt")), 0);
+    QCOMPARE(errors.last().at(0).toString(), "Couldn't read the list of reprocessed tiles: " + dir_.filePath("no-list.txt"));
   }
 
  private:
   QTemporaryDir dir_;
-  QString meshFolder_;
-  QString meshFile_;
+  QString meshFolder_, meshFile_, tilesFolder_;
   QString plainA_, plainB_, plainOther_, garbage_;
 };
 

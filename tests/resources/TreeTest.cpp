@@ -75,40 +75,28 @@ class TreeTest : public QObject {
     QVERIFY(added->flags() & Qt::ItemIsDropEnabled);
   }
 
-  void uncheckingAGroupHidesItsItemsAndCheckingShowsOnlyCheckedOnes() {
+  void checkedItemsOfCheckedGroupsAreShown() {
     MeshTree::Tree tree({});
-    Group* group = meshGroup("g", 2);
+    Group* group = meshGroup("g", 3);
     tree.addGroups({group});
     Item* kept = group->items().at(0);
     Item* unchecked = group->items().at(1);
+    Item* late = group->items().at(2);  // checked again while its group is unchecked
     setChecked(unchecked, false);
+    setChecked(late, false);
     QVERIFY(!isNodeShown(unchecked->node()));
 
     setChecked(group, false);
     QVERIFY(!isNodeShown(group->node()));
-    QVERIFY(!isNodeShown(kept->node()));
-    QVERIFY(!kept->isShown());
+    QVERIFY(!isNodeShown(kept->node()) && !kept->isShown());
+    setChecked(late, true);
+    QVERIFY(!isNodeShown(late->node()) && !late->isShown());
 
     setChecked(group, true);
     QVERIFY(isNodeShown(group->node()));
-    QVERIFY(isNodeShown(kept->node()));
+    for (Item* item : {kept, late}) QVERIFY(isNodeShown(item->node()) && item->isShown());
     QVERIFY(!isNodeShown(unchecked->node()));
     QCOMPARE(unchecked->checkState(0), Qt::Unchecked);
-  }
-
-  void checkingAnItemUnderAnUncheckedGroupWaitsForTheGroup() {
-    MeshTree::Tree tree({});
-    Group* group = meshGroup("g", 1);
-    tree.addGroups({group});
-    Item* item = group->items().at(0);
-    setChecked(item, false);
-    setChecked(group, false);
-    setChecked(item, true);
-    QVERIFY(!isNodeShown(item->node()));
-    QVERIFY(!item->isShown());
-    setChecked(group, true);
-    QVERIFY(isNodeShown(item->node()));
-    QVERIFY(item->isShown());
   }
 
   void clearingRemovesPolygonsFromTheDigitization() {
@@ -218,17 +206,13 @@ class TreeTest : public QObject {
     QCOMPARE(version, -1);
     osg::Vec3d minXYZ, maxXYZ, offset;
     QVERIFY(!bare.tileBounds(minXYZ, maxXYZ, offset));
-  }
 
-  void tileQueriesWithoutATileRootReportTheirErrors() {
-    int value = 0;
-    QString error;
     Item missing("Tile_0_0.osgb", tileWith(nullptr), MeshTree::VexaTiles);
     Item plain("mesh.obj", new osg::PagedLOD, MeshTree::PlainMesh);
-    for (Item* item : {&missing, &plain}) {
-      QVERIFY(!item->editState(value, error));
+    for (Item* without : {&missing, &plain}) {
+      QVERIFY(!without->editState(state, error));
       QCOMPARE(error, QString("Can't check for edits since tile root couldn't be retrieved."));
-      QVERIFY(!item->lodVersion(value, error));
+      QVERIFY(!without->lodVersion(version, error));
       QCOMPARE(error, QString("Can't check LOD version since tile root couldn't be retrieved."));
     }
   }

@@ -1,4 +1,5 @@
 #include "shell/InitFile.h"
+#include "tests/platform/vx/TestProjects.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
@@ -25,16 +26,11 @@ class InitFileTest : public QObject {
   QString path(const QString& name) const { return m_dir.filePath(name); }
 
   QString write(const QString& name, const QByteArray& content) {
-    QFile file(path(name));
-    if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size())
-      qFatal("cannot write %s", qPrintable(name));
-    return file.fileName();
+    testprojects::writeText(path(name), content);
+    return path(name);
   }
 
-  QByteArray read(const QString& name) const {
-    QFile file(path(name));
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-  }
+  QByteArray read(const QString& name) const { return testprojects::readText(path(name)); }
 
   // Loads `content` into `file` and saves it again as "saved.init".
   QByteArray resave(InitFile& file, const QByteArray& content) {

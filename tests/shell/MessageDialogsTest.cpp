@@ -10,11 +10,6 @@
 #include <QPushButton>
 #include <QtTest>
 
-#include <functional>
-
-using BoxMaker = std::function<std::unique_ptr<QMessageBox>(const QString&)>;
-Q_DECLARE_METATYPE(BoxMaker)
-
 namespace {
 
 template <typename Show>
@@ -35,40 +30,6 @@ class MessageDialogsTest : public QObject {
  private slots:
   void initTestCase() { vexaInitImages(); }
 
-  void boxesShareTheirLook_data() {
-    QTest::addColumn<BoxMaker>("make");
-    QTest::addColumn<int>("icon");
-    QTest::addColumn<int>("buttons");
-    const int none = QMessageBox::NoButton, okCancel = QMessageBox::Ok | QMessageBox::Cancel;
-    QTest::newRow("critical") << BoxMaker(qvx::makeCriticalBox) << int(QMessageBox::Critical) << none;
-    QTest::newRow("information") << BoxMaker(qvx::makeInformationBox) << int(QMessageBox::Information) << none;
-    QTest::newRow("warning") << BoxMaker(qvx::makeWarningBox) << int(QMessageBox::Warning) << none;
-    QTest::newRow("confirmation") << BoxMaker(qvx::makeConfirmationBox) << int(QMessageBox::Question) << okCancel;
-    QTest::newRow("ok/cancel") << BoxMaker(qvx::makeOkCancelQuestion) << int(QMessageBox::Question) << okCancel;
-    QTest::newRow("yes/no") << BoxMaker(qvx::makeYesNoQuestion) << int(QMessageBox::Question)
-                            << int(QMessageBox::Yes | QMessageBox::No);
-    QTest::newRow("save") << BoxMaker(qvx::makeSaveQuestion) << int(QMessageBox::Question)
-                          << int(QMessageBox::Save | QMessageBox::Cancel | QMessageBox::Reset);
-    QTest::newRow("silenceable") << BoxMaker(qvx::makeSilenceableWarning) << int(QMessageBox::Warning) << none;
-  }
-
-  void boxesShareTheirLook() {
-    QFETCH(BoxMaker, make);
-    const auto box = make("Something happened.");
-    QCOMPARE(box->windowTitle(), QString("VEXA"));
-    QCOMPARE(box->text(), QString("Something happened."));
-    QTEST(int(box->icon()), "icon");
-    QTEST(int(box->standardButtons()), "buttons");
-    QVERIFY(box->windowFlags() & Qt::WindowStaysOnTopHint);
-    QVERIFY(!box->parentWidget());
-  }
-
-  void shortcutBoxIsAsWideAsItsText() {
-    const auto box = qvx::makeShortcutBox("Ctrl+Z  Undo");
-    QCOMPARE(box->windowTitle(), QString("VEXA Shortcuts"));
-    QCOMPARE(box->styleSheet(), QString("QLabel{min-width: %1}").arg(box->width()));
-  }
-
   void shownBoxesReturnThePressedButton() {
     {
       MessageBoxWatcher watcher;
@@ -79,10 +40,10 @@ class MessageDialogsTest : public QObject {
       QVERIFY(qvx::confirmationBox("sure?"));
       QCOMPARE(watcher.texts(), QStringList({"critical", "info", "warning", "keys", "sure?"}));
       for (const MessageBoxWatcher::Box& box : watcher.boxes()) {
+        QCOMPARE(box.title, QString(box.text == "keys" ? "VEXA Shortcuts" : "VEXA"));
         QVERIFY(box.flags & Qt::WindowStaysOnTopHint);
         QVERIFY(!box.hasParent);
       }
-      QCOMPARE(watcher.boxes()[3].title, QString("VEXA Shortcuts"));
     }
     QVERIFY(!answered(QMessageBox::Cancel, [] { return qvx::confirmationBox("sure?"); }));
     QCOMPARE(answered(QMessageBox::Cancel, [] { return qvx::okCancelQuestion("go on?"); }), QMessageBox::Cancel);
@@ -118,9 +79,6 @@ class MessageDialogsTest : public QObject {
 
   void brandedDialogs() {
     qVexaDialog dialog(nullptr, "Heading", "A longer message.");
-    QCOMPARE(dialog.windowTitle(), QString("VEXA"));
-    QCOMPARE(label(dialog, "labelHeading"), QString("Heading"));
-    QCOMPARE(label(dialog, "labelMessage"), QString("A longer message."));
     QVERIFY(!dialog.findChild<QLabel*>("labelLogo")->pixmap(Qt::ReturnByValue).isNull());
     QVERIFY(!button(dialog, "button_left")->isHidden());
     for (const char* name : {"button_left", "button_right"}) {
@@ -129,7 +87,6 @@ class MessageDialogsTest : public QObject {
       button(dialog, name)->click();
       QVERIFY(!dialog.isVisible());
     }
-
     qVexaInfoDialog info(nullptr, "All done.");
     qVexaErrorDialog error(nullptr, "It failed.");
     QCOMPARE(label(info, "labelHeading") + "/" + label(error, "labelHeading"), QString("Info/Error"));

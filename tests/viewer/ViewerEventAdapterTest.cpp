@@ -8,7 +8,6 @@
 #include <QVBoxLayout>
 
 #include <osg/Program>
-#include <osgDB/WriteFile>
 
 #include "TestScenes.h"
 #include "demo/DemoProject.h"
@@ -31,16 +30,16 @@ QString programName(osg::Node* node) {
 }
 
 void send(ViewerEventAdapter& adapter, QEvent::Type type, int keyOrButton,
-          Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+          Qt::KeyboardModifiers modifiers = Qt::NoModifier, double x = 0.0, double y = 0.0) {
   if (type == QEvent::KeyPress) {
     QKeyEvent event(type, keyOrButton, modifiers);
-    adapter.handleEvent(&event, 0.0, 0.0);
+    adapter.handleEvent(&event, x, y);
     return;
   }
   const auto button = static_cast<Qt::MouseButton>(keyOrButton);
   QMouseEvent event(type, QPointF(0, 0), button, type == QEvent::MouseButtonRelease ? Qt::NoButton : button,
                     modifiers);
-  adapter.handleEvent(&event, 0.0, 0.0);
+  adapter.handleEvent(&event, x, y);
 }
 
 bool near(const osg::Vec3d& a, const osg::Vec3d& b) { return (a - b).length() < 1e-6; }
@@ -141,41 +140,8 @@ class ViewerEventAdapterTest : public QObject {
     QCOMPARE(adapter->shadingMode(), 2);
   }
 
-  void heightRangeFollowsTheDataUntilSetByHand() {
-    QTemporaryDir folder;
-    osg::ref_ptr<osg::Group> terrain = makeQuadScene(10, 7);
-    terrain->addChild(makeQuadScene(10, 19));
-    const QString file = QDir(folder.path()).filePath("terrain.osgb");
-    QVERIFY(osgDB::writeNodeFile(*terrain, file.toStdString()));
-    auto database = std::make_shared<MeshTree::DataBase>();
-    QSignalSpy loaded(database.get(), &MeshTree::DataBase::signal_loadingDone);
-    ViewerEventAdapter adapter(viewertest::makeTopDownView(), database, nullptr);
-    adapter.on_loadResource(file);
-    QVERIFY(loaded.wait(20000));
-
-    QSignalSpy range(&adapter, &ViewerEventAdapter::signal_autoMinMaxHeightChanged);
-    const auto rebuild = [&] { adapter.setScene(database->sceneData(), new osg::Group, nullptr, vx::me::NoPagedLOD); };
-    rebuild();
-    QCOMPARE(range.count(), 1);
-    QCOMPARE(range.at(0).at(0).toFloat(), 7.0f);
-    QCOMPARE(range.at(0).at(1).toFloat(), 19.0f);
-    QCOMPARE(adapter.minHeight(), 7.0f);
-    QCOMPARE(adapter.maxHeight(), 19.0f);
-
-    // Values set by hand survive scene rebuilds until the user returns to automatic.
-    adapter.slot_manualHeightValuesChanged(false, 0.0f, 100.0f);
-    rebuild();
-    QCOMPARE(range.count(), 2);
-    QCOMPARE(adapter.maxHeight(), 100.0f);
-    adapter.slot_manualHeightValuesChanged(true, 0.0f, 100.0f);
-    QCOMPARE(adapter.maxHeight(), 100.0f);
-    rebuild();
-    QCOMPARE(adapter.minHeight(), 7.0f);
-    QCOMPARE(adapter.maxHeight(), 19.0f);
-  }
-
   // Tile bounds are read in the background: the range reaches the uniforms when they arrive,
-  // unless the user has set one.
+  // unless the user has set one, which also survives rebuilds until the user returns to automatic.
   void tileHeightRangeArrivesAfterTheScene() {
     QTemporaryDir folder;
     demo::DemoOptions options;
@@ -189,7 +155,8 @@ class ViewerEventAdapterTest : public QObject {
     QSignalSpy range(&adapter, &ViewerEventAdapter::signal_autoMinMaxHeightChanged);
     adapter.on_loadResource(QDir(folder.path()).filePath("Mesh/Mesh.osgb"));
     QVERIFY(loaded.wait(20000));
-    adapter.setScene(database->sceneData(), new osg::Group, nullptr, vx::me::TileMain);
+    const auto rebuild = [&] { adapter.setScene(database->sceneData(), new osg::Group, nullptr, vx::me::TileMain); };
+    rebuild();
     QVERIFY(range.count() > 0 || range.wait(20000));
     QTRY_VERIFY(!database->groups().first()->firstItem()->needsTileBounds());
     float low = 0.0f, high = 0.0f;
@@ -197,9 +164,11 @@ class ViewerEventAdapterTest : public QObject {
     QCOMPARE(range.last().at(0).toFloat(), low);
     QCOMPARE(range.last().at(1).toFloat(), high);
     QCOMPARE(adapter.minHeight(), -1.0f);
+    rebuild();
+    QCOMPARE(adapter.maxHeight(), -2.0f);
 
     adapter.slot_manualHeightValuesChanged(true, 0.0f, 0.0f);
-    adapter.setScene(database->sceneData(), new osg::Group, nullptr, vx::me::TileMain);
+    rebuild();
     QCOMPARE(adapter.minHeight(), low);
     QCOMPARE(adapter.maxHeight(), high);
   }
@@ -243,8 +212,7 @@ class ViewerEventAdapterTest : public QObject {
     std::vector<osg::Node*> nodes;
     connect(adapter.get(), &ViewerEventAdapter::signal_openImageFromCam, this,
             [&](osg::Node* node) { nodes.push_back(node); });
-    QMouseEvent background(QEvent::MouseButtonRelease, QPointF(0, 0), Qt::RightButton, Qt::NoButton, Qt::NoModifier);
-    adapter->handleEvent(&background, 0.95, 0.95);
+    send(*adapter, QEvent::MouseButtonRelease, Qt::RightButton, Qt::NoModifier, 0.95, 0.95);
     QVERIFY(nodes.empty());
     send(*adapter, QEvent::MouseButtonRelease, Qt::RightButton);
     // Leaf first.

@@ -10,11 +10,13 @@ using vx::me::forceLOD::ForceLODPagedLOD;
 class ForceLODPagedLODTest : public QObject {
   Q_OBJECT
 
+  QTemporaryDir dir_;
+  QString mesh_;
+
  private slots:
   void initTestCase() {
-    QVERIFY(dir_.isValid());
     mesh_ = dir_.filePath("mesh");
-    QVERIFY(!metest::writeTileSet(mesh_).isEmpty());
+    metest::writeTileSet(mesh_);
   }
 
   void repointingKeepsTheOriginalFiles() {
@@ -33,9 +35,7 @@ class ForceLODPagedLODTest : public QObject {
     QCOMPARE(node->getOriginalFilePath(), original);
     osg::ref_ptr<osg::Object> copy = node->clone(osg::CopyOp::SHALLOW_COPY);
     auto* cloned = dynamic_cast<ForceLODPagedLOD*>(copy.get());
-    QVERIFY(cloned);
-    QCOMPARE(cloned->getOriginalFilePath(), original);
-    QCOMPARE(cloned->getFilePath(), node->getFilePath());
+    QVERIFY(cloned && cloned->getOriginalFilePath() == original && cloned->getFilePath() == node->getFilePath());
 
     osg::ref_ptr<ForceLODPagedLOD> relative = new ForceLODPagedLOD(*metest::makeTileReference("Tile_2_3/Tile_2_3.osgb"));
     QCOMPARE(relative->getOriginalFilePath(), std::string("Tile_2_3/Tile_2_3.osgb"));
@@ -44,23 +44,15 @@ class ForceLODPagedLODTest : public QObject {
   // References written by other producers: only normalised names can be read on this platform.
   void backslashesBecomeNativeSeparators() {
     osg::ref_ptr<osg::PagedLOD> source = metest::makeTileReference("Tile_1_1\\Tile_1_1.osgb");
-    source->setFileName(1, "Tile_1_1\\Tile_1_1_L1.osgb");
+    source->setFileName(1, "Tile_1_1\\Tile_1_1_L1_0.osgb");
     source->setDatabasePath(mesh_.toStdString());
     osg::ref_ptr<ForceLODPagedLOD> node = new ForceLODPagedLOD(*source);
     const std::string separator(1, osgDB::getNativePathSeparator());
-    QCOMPARE(node->getFileName(1), "Tile_1_1" + separator + "Tile_1_1_L1.osgb");
+    QCOMPARE(node->getFileName(1), "Tile_1_1" + separator + "Tile_1_1_L1_0.osgb");
     QCOMPARE(node->getOriginalFilename(0), "Tile_1_1" + separator + "Tile_1_1.osgb");
     QVERIFY(QFileInfo(QString::fromStdString(node->getOriginalFilePath())).isFile());
   }
-
- private:
-  QTemporaryDir dir_;
-  QString mesh_;
 };
 
-int runForceLODPagedLODTests(int argc, char** argv) {
-  ForceLODPagedLODTest test;
-  return QTest::qExec(&test, argc, argv);
-}
-
+QTEST_GUILESS_MAIN(ForceLODPagedLODTest)
 #include "ForceLODPagedLODTest.moc"

@@ -1,7 +1,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <csignal>
-#include <memory>
 
 #include "TestProjects.h"
 #include "vx/Vexa.h"
@@ -32,6 +31,5 @@ class FatalSignalTest : public QObject {
   }
 };
 
-std::unique_ptr<QObject> makeFatalSignalTest() { return std::make_unique<FatalSignalTest>(); }
-
+QTEST_GUILESS_MAIN(FatalSignalTest)
 #include "FatalSignalTest.moc"

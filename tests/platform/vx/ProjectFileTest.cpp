@@ -1,6 +1,5 @@
 #include <QTemporaryDir>
 #include <QTest>
-#include <memory>
 
 #include "TestProjects.h"
 #include "vx/VEXAProject.h"
@@ -10,12 +9,7 @@ using testprojects::writeText;
 
 namespace {
 QString loadError(const QString& path) {
-  try {
-    vx::VEXAProject().loadProjectFile(path.toStdString());
-  } catch (const std::runtime_error& e) {
-    return QString::fromUtf8(e.what());
-  }
-  return "no exception";
+  return testprojects::errorOf([&] { vx::VEXAProject().loadProjectFile(path.toStdString()); });
 }
 }  // namespace
 
@@ -130,6 +124,5 @@ class ProjectFileTest : public QObject {
   }
 };
 
-std::unique_ptr<QObject> makeProjectFileTest() { return std::make_unique<ProjectFileTest>(); }
-
+QTEST_GUILESS_MAIN(ProjectFileTest)
 #include "ProjectFileTest.moc"

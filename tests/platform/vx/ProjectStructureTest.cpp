@@ -1,6 +1,5 @@
 #include <QTemporaryDir>
 #include <QTest>
-#include <memory>
 
 #include "TestProjects.h"
 #include "vx/VEXAProject.h"
@@ -106,6 +105,5 @@ class ProjectStructureTest : public QObject {
   }
 };
 
-std::unique_ptr<QObject> makeProjectStructureTest() { return std::make_unique<ProjectStructureTest>(); }
-
+QTEST_GUILESS_MAIN(ProjectStructureTest)
 #include "ProjectStructureTest.moc"

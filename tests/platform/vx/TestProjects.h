@@ -5,6 +5,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <functional>
+#include <stdexcept>
 
 #include "vx/ImageOrientation.h"
 
@@ -19,6 +21,16 @@ inline void writeText(const QString& path, const QByteArray& text) {
 inline QByteArray readText(const QString& path) {
   QFile file(path);
   return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// The message of the std::runtime_error that `run` throws, or "no exception".
+inline QString errorOf(const std::function<void()>& run) {
+  try {
+    run();
+  } catch (const std::runtime_error& e) {
+    return QString::fromUtf8(e.what());
+  }
+  return "no exception";
 }
 
 // A nadir camera `height` above (x, 0, 0), image top facing +Y.

@@ -2,7 +2,6 @@
 
 #include <QTemporaryDir>
 #include <QTest>
-#include <memory>
 
 #include "TestProjects.h"
 #include "vx/StereoModels.h"
@@ -79,6 +78,5 @@ class TopologyTest : public QObject {
   }
 };
 
-std::unique_ptr<QObject> makeTopologyTest() { return std::make_unique<TopologyTest>(); }
-
+QTEST_GUILESS_MAIN(TopologyTest)
 #include "TopologyTest.moc"

@@ -4,6 +4,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "tests/platform/vx/TestProjects.h"
 #include "vxdb/Database.h"
 
 using Type = vxdb::Resource::Type;
@@ -105,10 +106,8 @@ class DatabaseTest : public QObject {
   void unreadableFilesGiveNoDatabase() {
     QFETCH(QByteArray, content);
     QTemporaryDir dir;
-    QFile file(dir.filePath("resources.vxdb"));
-    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(content) == content.size());
-    file.close();
-    QVERIFY(!vxdb::DatabaseIO::readFile(file.fileName().toStdString()));
+    testprojects::writeText(dir.filePath("resources.vxdb"), content);
+    QVERIFY(!vxdb::DatabaseIO::readFile(dir.filePath("resources.vxdb").toStdString()));
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"resources.vxdb"});
   }
 

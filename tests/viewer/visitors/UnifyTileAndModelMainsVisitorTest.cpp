@@ -8,16 +8,13 @@
 #include "tests/platform/me/TileFixtures.h"
 #include "viewer/visitors/UnifyTileAndModelMainsVisitor.h"
 
+using metest::groupOf;
 using vx::me::forceLOD::ForceLODPagedLOD;
 
 namespace {
 
 const QString kNotAnAbsolutePath = QStringLiteral(
     "Couldn't unify tile main. The MatrixTransform doesn't contain an absolute path to a file as name.");
-
-std::string native(const std::string& path) {
-  return QDir::toNativeSeparators(QString::fromStdString(path)).toStdString();
-}
 
 using Nodes = std::vector<osg::ref_ptr<osg::Node>>;
 
@@ -38,12 +35,6 @@ QString refusal(osg::Node* scene) {
   return result.mains.empty() ? result.error : QString("tile mains collected");
 }
 
-osg::ref_ptr<osg::Group> groupOf(osg::Node* child) {
-  osg::ref_ptr<osg::Group> group = new osg::Group;
-  group->addChild(child);
-  return group;
-}
-
 }  // namespace
 
 class UnifyTileAndModelMainsVisitorTest : public QObject {
@@ -60,9 +51,7 @@ class UnifyTileAndModelMainsVisitorTest : public QObject {
  private slots:
   void initTestCase() {
     meshFolder_ = dir_.filePath("mesh");
-    metest::TileSetOptions options;
-    options.backslashes = true;  // normalised to native separators
-    QVERIFY(!metest::writeTileSet(meshFolder_, options).isEmpty());
+    metest::writeTileSet(meshFolder_);
   }
 
   void modelMainIsWrappedInPlace() {
@@ -75,7 +64,7 @@ class UnifyTileAndModelMainsVisitorTest : public QObject {
     auto* main = static_cast<ForceLODPagedLOD*>(result.mains[0].get());
     QVERIFY(scene->getChild(1) == main && main->getChild(0) == model.get() && model->getNumParents() == 1);
     QCOMPARE(main->getMaxRange(0), std::numeric_limits<float>::max());
-    QCOMPARE(main->getOriginalFilename(0), native("Tile_1_0/Tile_1_0.osgb"));
+    QCOMPARE(main->getOriginalFilename(0), QDir::toNativeSeparators("Tile_1_0/Tile_1_0.osgb").toStdString());
     QCOMPARE(QDir::cleanPath(QString::fromStdString(main->getOriginalDatabasePath())), meshFolder_);
     // The tile's own level tree stays as it was read.
     QVERIFY(!dynamic_cast<ForceLODPagedLOD*>(model->asGroup()->getChild(0)));
@@ -131,7 +120,7 @@ class UnifyTileAndModelMainsVisitorTest : public QObject {
       QVERIFY(QFileInfo(QString::fromStdString(main->getOriginalFilePath())).isFile());
     }
     QCOMPARE(static_cast<ForceLODPagedLOD*>(result.mains[0].get())->getOriginalFilename(0),
-             native("Tile_0_0/Tile_0_0.osgb"));
+             std::string("Tile_0_0/Tile_0_0.osgb"));
   }
 
   void eachReferenceIsConvertedOnce() {

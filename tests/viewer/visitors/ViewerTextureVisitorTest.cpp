@@ -1,15 +1,13 @@
 #include <QTemporaryDir>
 #include <QtTest>
-#include <osg/Geode>
 #include <osg/Texture2D>
 
 #include "tests/platform/me/TileFixtures.h"
+#include "tests/viewer/TestScenes.h"
 #include "viewer/visitors/ViewerTextureVisitor.h"
 
-using metest::Surface;
 using qvx::viewer::ViewerTextureVisitor;
-
-Q_DECLARE_METATYPE(metest::Surface)
+using viewertest::makeQuadScene;
 
 namespace {
 
@@ -17,12 +15,6 @@ QStringList debugMessages;
 
 void collectDebugMessages(QtMsgType type, const QMessageLogContext&, const QString& message) {
   if (type == QtDebugMsg) debugMessages << message;
-}
-
-osg::ref_ptr<osg::Geode> geodeWith(std::initializer_list<Surface> surfaces) {
-  osg::ref_ptr<osg::Geode> geode = new osg::Geode;
-  for (Surface surface : surfaces) geode->addDrawable(metest::makeQuad(osg::Vec3(), surface));
-  return geode;
 }
 
 struct Found {
@@ -35,6 +27,10 @@ Found inspect(osg::Node* scene) {
   ViewerTextureVisitor visitor;
   scene->accept(visitor);
   return {visitor.hasTexture(), visitor.hasVertexColors(), visitor.getNumInspectedGeometries()};
+}
+
+osg::Geometry* geometryOf(osg::Group* quadScene) {
+  return quadScene->getChild(0)->asGeode()->getDrawable(0)->asGeometry();
 }
 
 }  // namespace
@@ -53,30 +49,17 @@ class ViewerTextureVisitorTest : public QObject {
 
   void cleanup() { qInstallMessageHandler(previousHandler_); }
 
-  void tilesAreReadFromDisk_data() {
-    QTest::addColumn<Surface>("surface");
-    QTest::newRow("textured") << Surface::Textured;
-    QTest::newRow("vertex colours") << Surface::VertexColors;
-  }
-
   void tilesAreReadFromDisk() {
-    QFETCH(Surface, surface);
     QTemporaryDir dir;
-    metest::TileSetOptions options;
-    options.surface = surface;
-    const Found found = inspect(metest::loadLikeLoader(metest::writeTileSet(dir.filePath("mesh"), options)));
-    QCOMPARE(found.texture, surface == Surface::Textured);
-    QCOMPARE(found.vertexColors, surface == Surface::VertexColors);
+    const Found found = inspect(metest::loadLikeLoader(metest::writeTileSet(dir.filePath("mesh"))));
+    QVERIFY(found.texture && !found.vertexColors);
     // Stops after five geometries when only one of the two is found.
     QCOMPARE(found.geometries, 5);
     QVERIFY(debugMessages.isEmpty());
   }
 
   void readsNoFurtherTileOnceDone() {
-    osg::ref_ptr<osg::Geode> both = geodeWith({Surface::Textured});
-    both->getDrawable(0)->asGeometry()->setColorArray(new osg::Vec4Array(4), osg::Array::BIND_PER_VERTEX);
-    osg::ref_ptr<osg::Group> scene = new osg::Group;
-    scene->addChild(both);
+    osg::ref_ptr<osg::Group> scene = makeQuadScene(1, 0, true, true);
     scene->addChild(metest::makeTileReference("Tile_7_7/Tile_7_7.osgb"));  // points nowhere
     ViewerTextureVisitor visitor;
     scene->accept(visitor);
@@ -88,16 +71,15 @@ class ViewerTextureVisitorTest : public QObject {
   void whatCountsAsTextureOrVertexColours() {
     osg::ref_ptr<osg::Image> image = new osg::Image;
     image->allocateImage(2, 2, 1, GL_RGB, GL_UNSIGNED_BYTE);
-    osg::ref_ptr<osg::Group> textureAbove = new osg::Group;
-    textureAbove->addChild(geodeWith({Surface::Plain}));
+    osg::ref_ptr<osg::Group> textureAbove = makeQuadScene(1, 0);
     textureAbove->getOrCreateStateSet()->setTextureAttributeAndModes(0, new osg::Texture2D(image));
     QVERIFY(inspect(textureAbove).texture);
 
-    osg::ref_ptr<osg::Geode> imageless = geodeWith({Surface::Plain});
-    imageless->getDrawable(0)->getOrCreateStateSet()->setTextureAttributeAndModes(0, new osg::Texture2D);
+    osg::ref_ptr<osg::Group> imageless = makeQuadScene(1, 0);
+    geometryOf(imageless)->getOrCreateStateSet()->setTextureAttributeAndModes(0, new osg::Texture2D);
     QVERIFY(!inspect(imageless).texture);
-    osg::ref_ptr<osg::Geode> oneColour = geodeWith({Surface::Plain});
-    oneColour->getDrawable(0)->asGeometry()->setColorArray(new osg::Vec4Array(1), osg::Array::BIND_OVERALL);
+    osg::ref_ptr<osg::Group> oneColour = makeQuadScene(1, 0);
+    geometryOf(oneColour)->setColorArray(new osg::Vec4Array(1), osg::Array::BIND_OVERALL);
     QVERIFY(!inspect(oneColour).vertexColors);
   }
 
@@ -105,9 +87,8 @@ class ViewerTextureVisitorTest : public QObject {
     QTemporaryDir dir;
     osg::ref_ptr<osg::PagedLOD> missing = metest::makeTileReference("Tile_0_0/Tile_0_0.osgb");
     missing->setDatabasePath(dir.path().toStdString());
-    osg::ref_ptr<osg::Group> scene = new osg::Group;
-    scene->addChild(missing);
-    scene->addChild(geodeWith({Surface::VertexColors}));
+    osg::ref_ptr<osg::Group> scene = metest::groupOf(missing);
+    scene->addChild(makeQuadScene(1, 0, false, true));
     const Found found = inspect(scene);
     QVERIFY(found.vertexColors && !found.texture);
     QCOMPARE(debugMessages,
