@@ -2,6 +2,7 @@
 
 #include <QFileInfo>
 #include <QList>
+#include <QMap>
 #include <QObject>
 #include <QPointer>
 #include <QStringList>
@@ -10,6 +11,8 @@
 
 #include <osg/Node>
 #include <osg/ref_ptr>
+
+#include "resources/TileRootValues.h"
 
 namespace vx {
 class VEXAProject;
@@ -87,7 +90,7 @@ class DataBase : public QObject {
   void on_dataNotLoaded(QString errorString);
   void on_dataSaved();
   void on_dataNotSaved(QString errorString);
-  void on_tileBoundsRead();
+  void on_tileBoundsRead(const QMap<QString, TileBounds>& read);
 
  private:
   struct LoadRequest {

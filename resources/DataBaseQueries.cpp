@@ -81,8 +81,7 @@ void DataBase::readMissingTileBounds() {
   if (!files.isEmpty()) boundsReader_->read(files);
 }
 
-void DataBase::on_tileBoundsRead() {
-  const QMap<QString, TileBounds> read = boundsReader_->takeResults();
+void DataBase::on_tileBoundsRead(const QMap<QString, TileBounds>& read) {
   bool applied = false;
   for (Group* group : groups()) {
     for (Item* item : group->items()) {

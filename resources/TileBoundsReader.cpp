@@ -39,22 +39,20 @@ TileBoundsReader::~TileBoundsReader() {
 
 void TileBoundsReader::read(const QStringList& files) {
   for (const QString& file : files) {
-    if (!waiting_.contains(file)) waiting_.append(file);
+    if (!waiting_.contains(file) && !reading_.contains(file)) waiting_.append(file);
   }
   if (!isReading()) startBatch();
 }
 
-QMap<QString, TileBounds> TileBoundsReader::takeResults() { return std::exchange(results_, {}); }
-
 void TileBoundsReader::startBatch() {
   if (waiting_.isEmpty()) return;
-  watcher_.setFuture(QtConcurrent::run(readBatch, std::exchange(waiting_, {}), stop_));
+  reading_ = std::exchange(waiting_, {});
+  watcher_.setFuture(QtConcurrent::run(readBatch, reading_, stop_));
 }
 
 void TileBoundsReader::on_batchFinished() {
-  const QMap<QString, TileBounds> batch = watcher_.result();
-  for (auto it = batch.begin(); it != batch.end(); ++it) results_.insert(it.key(), it.value());
-  emit signal_batchRead();
+  reading_.clear();
+  emit signal_batchRead(watcher_.result());
   startBatch();
 }
 

@@ -15,7 +15,8 @@ namespace MeshTree {
 
 // Reads the bounds of tile roots that are not paged in yet on the thread pool: a large tiled
 // mesh has thousands of tile files, far too many to read on the GUI thread when it is loaded.
-// One batch runs at a time; files asked for meanwhile follow in the next batch.
+// One batch runs at a time; files asked for meanwhile follow in the next batch, unless the
+// running batch reads them already.
 class TileBoundsReader : public QObject {
   Q_OBJECT
 
@@ -26,11 +27,10 @@ class TileBoundsReader : public QObject {
 
   void read(const QStringList& files);
   bool isReading() const { return watcher_.isRunning(); }
-  // The bounds of the files of the finished batch that could be read, by file path.
-  QMap<QString, TileBounds> takeResults();
 
  signals:
-  void signal_batchRead();
+  // The bounds of the files of a finished batch that could be read, by file path.
+  void signal_batchRead(const QMap<QString, TileBounds>& bounds);
 
  private:
   void startBatch();
@@ -38,7 +38,7 @@ class TileBoundsReader : public QObject {
 
   QFutureWatcher<QMap<QString, TileBounds>> watcher_;
   QStringList waiting_;
-  QMap<QString, TileBounds> results_;
+  QStringList reading_;
   std::shared_ptr<std::atomic_bool> stop_;
 };
 

@@ -29,16 +29,11 @@ std::unique_ptr<QMessageBox> makeWarningBox(const QString& text) {
   return makeMessageBox(QMessageBox::Warning, text);
 }
 
-std::unique_ptr<QMessageBox> makeConfirmationBox(const QString& text) {
-  auto box = makeMessageBox(QMessageBox::Question, text);
-  box->setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
-  return box;
-}
+std::unique_ptr<QMessageBox> makeConfirmationBox(const QString& text) { return makeOkCancelQuestion(text); }
 
 std::unique_ptr<QMessageBox> makeOkCancelQuestion(const QString& text) {
   auto box = makeMessageBox(QMessageBox::Question, text);
-  box->addButton(QMessageBox::Ok);
-  box->addButton(QMessageBox::Cancel);
+  box->setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
   return box;
 }
 

@@ -325,20 +325,22 @@ void ViewerEventAdapter::setShadingMode(int mode) {
 }
 
 void ViewerEventAdapter::updateShaderDefines() {
+  const auto defines = shaderDefines();
   for (const auto& stateSet : displayStateSets_) {
     osg::ref_ptr<osg::StateSet> alive;
-    if (stateSet.lock(alive)) applyShaderDefines(alive.get());
+    if (!stateSet.lock(alive)) continue;
+    for (const auto& [name, value] : defines) alive->setDefine(name, value);
   }
 }
 
-void ViewerEventAdapter::applyShaderDefines(osg::StateSet* stateSet) const {
+std::map<std::string, std::string> ViewerEventAdapter::shaderDefines() const {
   shaders::MeshDisplayModes modes;
   modes.textureMode = textureMode();
   modes.shadingMode = shadingMode();
   modes.hasTexture = hasTexture();
   modes.hasVertexColors = hasVertexColors();
   modes.polygonModeFill = isPolygonModeFill();
-  for (const auto& define : shaders::meshShaderDefines(modes)) stateSet->setDefine(define.first, define.second);
+  return shaders::meshShaderDefines(modes);
 }
 
 void ViewerEventAdapter::addDisplayUniforms(osg::StateSet* stateSet, bool withHeights) {
@@ -350,7 +352,7 @@ void ViewerEventAdapter::addDisplayUniforms(osg::StateSet* stateSet, bool withHe
     stateSet->addUniform(maxHeight_.get(), osg::StateAttribute::ON);
   }
   displayStateSets_.emplace_back(stateSet);
-  applyShaderDefines(stateSet);
+  for (const auto& [name, value] : shaderDefines()) stateSet->setDefine(name, value);
 }
 
 void ViewerEventAdapter::analyseTextures(osg::Node* node) {

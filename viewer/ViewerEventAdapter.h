@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -145,7 +146,7 @@ class ViewerEventAdapter : public QObject {
   void applyDataHeightRange();
   // After any change of the uniforms that select a mesh's colour path.
   void updateShaderDefines();
-  void applyShaderDefines(osg::StateSet* stateSet) const;
+  std::map<std::string, std::string> shaderDefines() const;
 
   osg::ref_ptr<osgViewer::View> view_;
   osg::ref_ptr<CameraManipulator> manipulator_;
