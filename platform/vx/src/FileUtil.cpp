@@ -1,9 +1,10 @@
 #include "FileUtil.h"
 
+#include "vx/AtomicFile.h"
+
 #include <charconv>
 #include <cmath>
 #include <fstream>
-#include <random>
 #include <sstream>
 #include <stdexcept>
 #include <system_error>
@@ -27,28 +28,7 @@ std::string readFile(const fs::path& path) {
 }
 
 void writeFileAtomically(const fs::path& path, const std::string& content) {
-  // A random suffix keeps concurrent writers of the same target from sharing a temporary file.
-  std::random_device random;
-  fs::path temporary = path;
-  temporary += ".tmp" + std::to_string(random() % 1000000);
-  {
-    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-    if (!out) throw std::runtime_error("Cannot create " + utf8(temporary) + ".");
-    out.write(content.data(), static_cast<std::streamsize>(content.size()));
-    out.close();
-    if (!out) {
-      std::error_code ignored;
-      fs::remove(temporary, ignored);
-      throw std::runtime_error("Cannot write " + utf8(temporary) + ".");
-    }
-  }
-  std::error_code error;
-  fs::rename(temporary, path, error);
-  if (error) {
-    std::error_code ignored;
-    fs::remove(temporary, ignored);
-    throw std::runtime_error("Cannot replace " + utf8(path) + ": " + error.message());
-  }
+  vx::writeFileAtomically(utf8(path), content);
 }
 
 std::string formatDouble(double value) {

@@ -18,8 +18,7 @@ std::string utf8(const fs::path& path);
 
 // Whole file as bytes. Throws std::runtime_error naming the file when it cannot be read.
 std::string readFile(const fs::path& path);
-// Writes `content` to a temporary file beside `path`, then renames it over `path`.
-// Throws std::runtime_error naming the file; the target is untouched on failure.
+// vx::writeFileAtomically for a path.
 void writeFileAtomically(const fs::path& path, const std::string& content);
 
 // Locale-independent number text: shortest representation that reads back exactly. Parsing

@@ -6,6 +6,8 @@
 #include <system_error>
 
 #include "ProjectXml.h"
+#include "vx/AtomicFile.h"
+#include "vx/SafeRead.h"
 #include "vx/VEXAProject.h"
 #include "vx/Vexa.h"
 
@@ -27,6 +29,8 @@ int failure(int status, const std::string& message) {
 const fs::path kOldOrientations = "Orientations";
 const fs::path kNewOrientations = fs::path("Internal") / "Orientations";
 const fs::path kEditor = fs::path("Internal") / "Editor";
+// Orientation files and their lists are text of a few kilobytes; lists of huge projects a few megabytes.
+constexpr std::uint64_t kMaxOrientationFileBytes = std::uint64_t(256) << 20;
 
 struct UpdatePlan {
   fs::path folder;
@@ -59,16 +63,12 @@ int planUpdate(const char* folderUtf8, UpdatePlan& plan) {
   }
   plan.projectFile = plan.folder / "Project.vpr";
   try {
-    readFile(plan.projectFile);
-  } catch (const std::runtime_error&) {
-    return failure(NoProjectFile, "The project file " + utf8(plan.projectFile) +
-                                      " is missing or cannot be read.");
-  }
-  // A malformed file needs no structure update: loading it reports the problem.
-  try {
     plan.root = readProjectTree(plan.projectFile);
     plan.needed = projectFileVersion(plan.root, plan.projectFile) < VEXAProject::kFileVersion;
+  } catch (const FileError& e) {
+    return failure(NoProjectFile, e.what());
   } catch (const std::runtime_error&) {
+    // A malformed file needs no structure update: loading it reports the problem.
     plan.needed = false;
   }
   if (!plan.needed) return Ok;
@@ -117,14 +117,53 @@ std::string updateMessage(const UpdatePlan& plan) {
   return text;
 }
 
-// Moves the files back after a failed update, so that the project stays as it was.
-void undoMoves(const UpdatePlan& plan, size_t movedCount) {
-  std::error_code ignored;
-  for (size_t i = 0; i < movedCount; ++i) {
-    fs::rename(plan.folder / kNewOrientations / plan.moves[i],
-               plan.folder / kOldOrientations / plan.moves[i], ignored);
+// Why the update may not touch the old orientation folder, or an empty text. Checked before
+// anything changes, so that a refused update leaves the folder as it was.
+std::string refusalReason(const UpdatePlan& plan) {
+  std::error_code error;
+  const fs::path oldFolder = plan.folder / kOldOrientations;
+  if (fs::is_symlink(oldFolder, error)) {
+    return "The folder " + utf8(oldFolder) + " is a link to " + utf8(fs::read_symlink(oldFolder, error)) +
+           ". The update moves only the project's own files: replace the link by a copy of the folder "
+           "and open the project again.";
   }
+  for (const fs::path& name : plan.moves) {
+    const fs::path source = oldFolder / name;
+    if (!fs::is_regular_file(fs::symlink_status(source, error))) {
+      return "The entry " + utf8(source) + " is not a plain file (a link, folder or device). The update "
+             "moves only the project's own files: move it out of the folder and open the project again.";
+    }
+    const fs::path target = plan.folder / kNewOrientations / name;
+    if (fs::exists(fs::symlink_status(target, error))) {
+      // An identical copy is left over from an update that was interrupted; it is taken as it is.
+      bool same = false;
+      try {
+        same = fs::is_regular_file(fs::symlink_status(target, error)) &&
+               readRegularFile(utf8(source), kMaxOrientationFileBytes, "The file") ==
+                   readRegularFile(utf8(target), kMaxOrientationFileBytes, "The file");
+      } catch (const FileError&) {
+        same = false;
+      }
+      if (!same) {
+        return "Cannot move " + name.u8string() + " to " + utf8(plan.folder / kNewOrientations) +
+               ": a different file of that name exists there.";
+      }
+    }
+  }
+  return {};
 }
+
+// What the update has changed so far, undone when a later step fails.
+struct Undo {
+  std::vector<fs::path> createdFolders;
+  std::vector<fs::path> copiedFiles;
+
+  void run() const {
+    std::error_code ignored;
+    for (auto it = copiedFiles.rbegin(); it != copiedFiles.rend(); ++it) fs::remove(*it, ignored);
+    for (auto it = createdFolders.rbegin(); it != createdFolders.rend(); ++it) fs::remove(*it, ignored);
+  }
+};
 
 }  // namespace
 
@@ -152,39 +191,42 @@ int projectStructureUpdateMessage(const char* projectFolder, char* buffer, size_
   return Ok;
 }
 
+// The files are copied, the new Project.vpr is the commit point and only then are the old files
+// removed: a process that dies on the way leaves either the old project or the new one whole.
 int updateProjectStructure(const char* projectFolder) {
   UpdatePlan plan;
   if (int status = planUpdate(projectFolder, plan)) return status;
   if (!plan.needed) return Ok;
+  if (const std::string reason = refusalReason(plan); !reason.empty()) return failure(UpdateFailed, reason);
+
+  Undo undo;
   std::error_code error;
-  for (const fs::path& name : plan.moves) {
-    if (fs::exists(plan.folder / kNewOrientations / name, error)) {
-      return failure(UpdateFailed, "Cannot move " + name.u8string() + " to " +
-                                       utf8(plan.folder / kNewOrientations) +
-                                       ": a file of that name exists there.");
-    }
-  }
   for (const fs::path& sub : plan.missingFolders) {
-    if (!fs::create_directories(plan.folder / sub, error) && error) {
-      return failure(UpdateFailed, "Cannot create " + utf8(plan.folder / sub) + ": " + error.message());
+    const fs::path folder = plan.folder / sub;
+    if (!fs::create_directory(folder, error)) {
+      undo.run();
+      return failure(UpdateFailed, "Cannot create " + utf8(folder) + ": " + error.message() +
+                                       ". The project is left unchanged.");
     }
-  }
-  for (size_t i = 0; i < plan.moves.size(); ++i) {
-    fs::rename(plan.folder / kOldOrientations / plan.moves[i],
-               plan.folder / kNewOrientations / plan.moves[i], error);
-    if (error) {
-      undoMoves(plan, i);
-      return failure(UpdateFailed, "Cannot move " + utf8(plan.folder / kOldOrientations / plan.moves[i]) +
-                                       ": " + error.message());
-    }
+    undo.createdFolders.push_back(folder);
   }
   try {
+    for (const fs::path& name : plan.moves) {
+      const fs::path target = plan.folder / kNewOrientations / name;
+      if (fs::exists(target, error)) continue;  // the identical copy of an interrupted update
+      const std::string content =
+          readRegularFile(utf8(plan.folder / kOldOrientations / name), kMaxOrientationFileBytes, "The file");
+      vx::writeFileAtomically(utf8(target), content);
+      undo.copiedFiles.push_back(target);
+    }
     writeProjectTree(plan.projectFile, plan.root);
   } catch (const std::runtime_error& e) {
-    undoMoves(plan, plan.moves.size());
-    return failure(UpdateFailed, e.what());
+    undo.run();
+    return failure(UpdateFailed, std::string(e.what()) + " The project is left unchanged.");
   }
-  fs::remove(plan.folder / kOldOrientations, error);  // only when empty; a leftover is harmless
+  // Committed. Leftovers of the old folder are harmless to a current project.
+  for (const fs::path& name : plan.moves) fs::remove(plan.folder / kOldOrientations / name, error);
+  fs::remove(plan.folder / kOldOrientations, error);
   return Ok;
 }
 

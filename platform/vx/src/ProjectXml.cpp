@@ -5,21 +5,29 @@
 #include <stdexcept>
 #include <system_error>
 
+#include "vx/AtomicFile.h"
+#include "vx/SafeRead.h"
+
 namespace vx {
 namespace detail {
 
 namespace xml = boost::property_tree::xml_parser;
 
+namespace {
+const std::string kDescription = "The project file";
+
+std::string readProjectText(const fs::path& file) {
+  return readRegularFile(utf8(file), kMaxProjectFileBytes, kDescription);
+}
+}  // namespace
+
 ptree readProjectTree(const fs::path& file) {
-  const std::string name = "The project file " + utf8(file);
-  std::error_code error;
-  if (!fs::exists(file, error)) throw std::runtime_error(name + " does not exist.");
-  if (!fs::is_regular_file(file, error)) throw std::runtime_error(name + " is not a file.");
-  std::string text;
-  try {
-    text = readFile(file);
-  } catch (const std::runtime_error&) {
-    throw std::runtime_error(name + " cannot be read.");
+  const std::string name = kDescription + " " + utf8(file);
+  const std::string text = readProjectText(file);
+  // The parser recurses once per level; a deep file would overflow the stack.
+  if (xmlNestingDepth(text, kMaxProjectFileDepth) > kMaxProjectFileDepth) {
+    throw std::runtime_error(name + " is nested deeper than " + std::to_string(kMaxProjectFileDepth) +
+                             " levels; it is not a project file.");
   }
   ptree document;
   std::istringstream in(text);
@@ -52,12 +60,18 @@ void writeProjectTree(const fs::path& file, const ptree& root) {
   std::ostringstream out;
   xml::write_xml(out, document, xml::xml_writer_make_settings<std::string>(' ', 2));
   std::error_code error;
-  if (fs::exists(file, error)) {
-    fs::path backup = file;
-    backup += ".backup";
-    writeFileAtomically(backup, readFile(file));
+  fs::path backup = file;
+  backup += ".backup";
+  const bool hadBackup = fs::exists(backup, error);
+  if (fs::exists(file, error)) vx::writeFileAtomically(utf8(backup), readProjectText(file));
+  try {
+    vx::writeFileAtomically(utf8(file), out.str());
+  } catch (const FileError&) {
+    // A backup made just now would be the only trace of the failed save; an older one now holds
+    // the unchanged file, which is as good.
+    if (!hadBackup) fs::remove(backup, error);
+    throw;
   }
-  writeFileAtomically(file, out.str());
 }
 
 }  // namespace detail

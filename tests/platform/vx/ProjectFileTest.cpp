@@ -89,7 +89,7 @@ class ProjectFileTest : public QObject {
     const QString path = dir.filePath("Project.vpr");
     QCOMPARE(loadError(path), "The project file " + path + " does not exist.");
     QVERIFY(QDir().mkpath(path));
-    QCOMPARE(loadError(path), "The project file " + path + " is not a file.");
+    QCOMPARE(loadError(path), "The project file " + path + " is not a regular file.");
     const QString locked = dir.filePath("Locked.vpr");
     writeText(locked, "<VEXAProject><version>2</version></VEXAProject>");
     QFile::setPermissions(locked, QFileDevice::WriteOwner);
