@@ -1,6 +1,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include "TestProjects.h"
 #include "vx/VEXAProject.h"
 
@@ -70,6 +73,23 @@ class ProjectFileTest : public QObject {
                            << "has file version 3, but this VEXA reads versions up to 2.";
     QTest::newRow("bad number") << QByteArray("<VEXAProject><version>2</version><tileSize>1,5</tileSize></VEXAProject>")
                                 << "is invalid: <tileSize> is not a number: \"1,5\".";
+    QTest::newRow("empty") << QByteArray() << "has no <VEXAProject> root element.";
+    const QByteArray valid = "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<VEXAProject>\n  <version>2</version>\n"
+                             "  <name>Demo</name>\n  <images>\n    <image>\n      <name>a.jpg</name>\n    </image>\n"
+                             "  </images>\n</VEXAProject>\n";
+    for (int cut : {10, 50, 80, 120, valid.size() - 3}) {
+      QTest::addRow("truncated at %d", cut) << valid.left(cut) << "is not valid XML: ";
+    }
+    QByteArray noise(4096, '\0');
+    quint32 state = 12345;
+    for (char& byte : noise) byte = char((state = state * 1103515245u + 12345u) >> 16);
+    QTest::newRow("random bytes") << noise << "is not valid XML: ";
+    QTest::newRow("deeply nested") << "<VEXAProject>" + QByteArray("<a>").repeated(100000)
+                                   << "is nested deeper than 32 levels; it is not a project file.";
+    QTest::newRow("text version") << QByteArray("<VEXAProject><version>two</version></VEXAProject>")
+                                  << "has no valid <version> element.";
+    QTest::newRow("short point") << QByteArray("<VEXAProject><version>2</version><area><min>1 2</min></area></VEXAProject>")
+                                 << "<area.min> must hold three numbers";
     QTest::newRow("bad flag") << QByteArray("<VEXAProject><version>2</version><images><image><selected>yes</selected>"
                                             "</image></images></VEXAProject>")
                               << "<selected> must be true or false";
@@ -95,6 +115,19 @@ class ProjectFileTest : public QObject {
     QFile::setPermissions(locked, QFileDevice::WriteOwner);
     if (QFileInfo(locked).isReadable()) QSKIP("permissions do not keep this user from reading");
     QCOMPARE(loadError(locked), "The project file " + locked + " cannot be read.");
+  }
+
+  void filesThatAreNoPlainFilesOfPlausibleSizeAreNotRead() {
+    QTemporaryDir dir;
+    const QString fifo = dir.filePath("Project.vpr");
+    QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    QCOMPARE(loadError(fifo), "The project file " + fifo + " is not a regular file.");  // and did not block
+    const QString huge = dir.filePath("Huge.vpr");
+    writeText(huge, "<VEXAProject><version>2</version>");
+    QCOMPARE(::truncate(QFile::encodeName(huge).constData(), off_t(2) << 30), 0);
+    QVERIFY2(loadError(huge).startsWith("The project file " + huge + " is 2147483648 bytes, far larger than such a "
+                                        "file can be"),
+             qPrintable(loadError(huge)));
   }
 
   void failedLoadKeepsTheProject() {

@@ -61,17 +61,53 @@ class ProjectStructureTest : public QObject {
     QCOMPARE(length, size_t(0));
   }
 
-  void failedUpdateLeavesTheFolderUnchanged() {
+  // A refused update changes nothing at all, not even by creating the folders it would need.
+  void refusedUpdatesLeaveTheFolderExactlyAsItWas_data() {
+    QTest::addColumn<QString>("problem");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("a different file in the way") << "conflict" << "a different file of that name exists there";
+    QTest::newRow("a linked orientation file") << "linked file" << "is not a plain file";
+    QTest::newRow("a folder among the orientation files") << "subfolder" << "is not a plain file";
+  }
+  void refusedUpdatesLeaveTheFolderExactlyAsItWas() {
+    QFETCH(QString, problem);
+    QFETCH(QString, expected);
     QTemporaryDir dir;
-    const QString folder = dir.path();
+    const QString folder = dir.filePath("project");
     testprojects::makeVersion1Project(folder, 2);
-    testprojects::writeText(folder + "/Internal/Orientations/img1.ori", "in the way");
-    const QByteArray before = readText(folder + "/Project.vpr");
+    if (problem == "conflict") testprojects::writeText(folder + "/Internal/Orientations/img1.ori", "in the way");
+    if (problem == "linked file") {
+      testprojects::writeText(dir.filePath("elsewhere.ori"), "not the project's");
+      QVERIFY(QFile::link(dir.filePath("elsewhere.ori"), folder + "/Orientations/linked.ori"));
+    }
+    if (problem == "subfolder") QVERIFY(QDir().mkpath(folder + "/Orientations/sub"));
+    const auto before = testprojects::folderSnapshot(folder);
     QCOMPARE(vx::updateProjectStructure(utf8(folder)), 4);
-    QVERIFY(QString::fromStdString(vx::lastProjectStructureError()).contains("img1.ori"));
-    QCOMPARE(readText(folder + "/Project.vpr"), before);
-    QVERIFY(QFileInfo(folder + "/Orientations/img0.ori").isFile());
-    QVERIFY(!QFileInfo::exists(folder + "/Project.vpr.backup"));
+    const QString error = QString::fromStdString(vx::lastProjectStructureError());
+    QVERIFY2(error.contains(expected), qPrintable(error));
+    QVERIFY(testprojects::folderSnapshot(folder) == before);
+    QCOMPARE(readText(dir.filePath("elsewhere.ori")), problem == "linked file" ? QByteArray("not the project's") : "");
+  }
+
+  // A version-1 project whose orientation folder is a link to a folder outside it: the files
+  // there are not the project's, and nothing moves.
+  void aLinkedOrientationFolderIsNotEmptied() {
+    QTemporaryDir dir;
+    const QString folder = dir.filePath("project");
+    const QString outside = dir.filePath("shared_orientations");
+    testprojects::makeVersion1Project(folder, 2);
+    QVERIFY(QDir(folder + "/Orientations").rename(folder + "/Orientations", outside));
+    testprojects::writeText(outside + "/someone_elses.txt", "private");
+    QVERIFY(QFile::link(outside, folder + "/Orientations"));
+    const auto projectBefore = testprojects::folderSnapshot(folder);
+    const auto outsideBefore = testprojects::folderSnapshot(outside);
+
+    QCOMPARE(vx::updateProjectStructure(utf8(folder)), 4);
+    const QString error = QString::fromStdString(vx::lastProjectStructureError());
+    QVERIFY2(error.contains(native(folder + "/Orientations")) && error.contains("is a link to " + outside),
+             qPrintable(error));
+    QVERIFY(testprojects::folderSnapshot(outside) == outsideBefore);
+    QVERIFY(testprojects::folderSnapshot(folder) == projectBefore);
   }
 
   void currentAndMalformedProjectsNeedNoUpdate_data() {

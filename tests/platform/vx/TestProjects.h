@@ -3,7 +3,9 @@
 // Project folders and files for the tests of the core library and of the project layer.
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
+#include <QMap>
 #include <QFileInfo>
 #include <functional>
 #include <stdexcept>
@@ -31,6 +33,22 @@ inline QString errorOf(const std::function<void()>& run) {
     return QString::fromUtf8(e.what());
   }
   return "no exception";
+}
+
+// Every file and folder below `folder` (links not followed) with the file contents: equal
+// snapshots mean an unchanged folder.
+inline QMap<QString, QByteArray> folderSnapshot(const QString& folder) {
+  QMap<QString, QByteArray> entries;
+  QDirIterator it(folder, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                  QDirIterator::Subdirectories);
+  while (it.hasNext()) {
+    const QString path = it.next();
+    const QFileInfo info = it.fileInfo();
+    entries.insert(QDir(folder).relativeFilePath(path),
+                   info.isSymLink() ? "link to " + info.symLinkTarget().toUtf8()
+                                    : info.isDir() ? QByteArray("folder") : readText(path));
+  }
+  return entries;
 }
 
 // A nadir camera `height` above (x, 0, 0), image top facing +Y.
