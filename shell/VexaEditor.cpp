@@ -16,6 +16,8 @@
 #include <QStatusBar>
 #include <QUrl>
 
+#include <exception>
+
 Q_DECLARE_METATYPE(vxdb::Resource::Type)
 Q_DECLARE_METATYPE(vxdb::attribute::MessageType)
 Q_DECLARE_METATYPE(vxdb::attribute::Epoch)
@@ -51,7 +53,18 @@ VexaEditor::VexaEditor(QWidget* parent) : QMainWindow(parent), ui_(new Ui::VexaE
   initFileInfo_ = std::make_unique<QFileInfo>(QDir::home().absolutePath() + QDir::separator() +
                                               QStringLiteral(".VEXA") + QDir::separator() +
                                               QStringLiteral("vexa_ui.init"));
-  if (!initFile_->load(initFileInfo_->absoluteFilePath())) saveInitFile();
+  QString problem;
+  switch (initFile_->loadAtStartup(initFileInfo_->absoluteFilePath(), &problem, &mayWriteInitFile_)) {
+    case InitFile::StartupLoad::Loaded:
+      break;
+    case InitFile::StartupLoad::Damaged:
+      qvx::warningBox(problem);
+      saveInitFile();
+      break;
+    case InitFile::StartupLoad::Missing:
+      saveInitFile();
+      break;
+  }
 
   meshExtensions_ << "osg" << "osgb" << "ply" << "dae" << "shp";
   connect(this, &VexaEditor::signal_openMesh, meshViewer_,
@@ -112,6 +125,7 @@ void VexaEditor::on_actionAbout_Zentrik_triggered() { QDesktopServices::openUrl(
 void VexaEditor::on_error(QString errorString) { qvx::criticalBox(errorString); }
 
 void VexaEditor::saveInitFile() {
+  if (!mayWriteInitFile_) return;
   const QString failure = QStringLiteral("Could not save VEXA init file ") + initFileInfo_->absoluteFilePath();
   const QDir folder = initFileInfo_->absoluteDir();
   if (!folder.exists() && !QDir().mkdir(folder.absolutePath())) {
@@ -120,7 +134,7 @@ void VexaEditor::saveInitFile() {
   }
   try {
     initFile_->save(initFileInfo_->absoluteFilePath());
-  } catch (...) {
-    qvx::criticalBox(failure);
+  } catch (const std::exception& error) {
+    qvx::criticalBox(failure + QStringLiteral("\n") + QString::fromUtf8(error.what()));
   }
 }

@@ -47,4 +47,6 @@ class VexaEditor : public QMainWindow {
   QStringList meshExtensions_;
   std::shared_ptr<InitFile> initFile_;
   std::unique_ptr<QFileInfo> initFileInfo_;
+  // False when a damaged init file could not be set aside: saving would overwrite it.
+  bool mayWriteInitFile_ = true;
 };

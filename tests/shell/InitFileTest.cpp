@@ -1,4 +1,5 @@
 #include "shell/InitFile.h"
+#include "tests/platform/vx/SaveFaults.h"
 #include "tests/platform/vx/TestProjects.h"
 
 #include <QTemporaryDir>
@@ -7,7 +8,10 @@
 #include <boost/property_tree/ptree.hpp>
 #include <boost/property_tree/xml_parser.hpp>
 
+#include <sys/stat.h>
 #include <unistd.h>
+
+Q_DECLARE_METATYPE(savefaults::Fault)
 
 namespace {
 
@@ -45,7 +49,6 @@ class InitFileTest : public QObject {
   void savesTheExactLayout() {
     InitFile file;
     QVERIFY(!file.load(path("absent.init")));
-    QVERIFY(!file.load(m_dir.path()));  // a folder is no init file either
     QCOMPARE(file.defaultWorkspace(), QDir::home());
     file.on_setDefaultWorkspace(m_dir.path());
     QVERIFY(file.save(path("layout.init")));
@@ -81,17 +84,20 @@ class InitFileTest : public QObject {
           "expected");
   }
 
-  // A deleted workspace loads as the current folder; a missing temporary folder is not written back.
+  // A workspace that is missing now stays as written; a missing temporary folder is not written back.
   void missingFolders() {
     const QString temp = path("editor_temp");
+    const QByteArray gone = path("gone").toUtf8() + "/";
     InitFile file;
-    const QByteArray saved = resave(file, initFile("<external_tools><DefaultWorkspace>" + path("gone").toUtf8() +
+    const QByteArray saved = resave(file, initFile("<external_tools><DefaultWorkspace>" + gone +
                                                    "</DefaultWorkspace><EditorTemporaryFiles>" + temp.toUtf8() +
                                                    "</EditorTemporaryFiles></external_tools>"));
-    QCOMPARE(file.defaultWorkspace().absolutePath(), QDir::currentPath());
+    QCOMPARE(file.defaultWorkspace().absolutePath(), path("gone"));
     QCOMPARE(InitFile::editorTemporaryFiles().filePath(), temp);
-    QVERIFY(saved.contains("<DefaultWorkspace>" + QDir::currentPath().toUtf8() +
-                           "</DefaultWorkspace></external_tools>"));
+    QVERIFY2(saved.contains("<external_tools><DefaultWorkspace>" + gone + "</DefaultWorkspace>"), saved);
+    file.on_setDefaultWorkspace(m_dir.path() + "/");
+    QVERIFY(file.save(path("saved.init")));
+    QVERIFY(read("saved.init").contains("<DefaultWorkspace>" + m_dir.path().toUtf8() + "</DefaultWorkspace>"));
   }
 
   void duplicateDialogsHeldOnce() {
@@ -122,47 +128,165 @@ class InitFileTest : public QObject {
                         "<ignore_dialogs><dialog>3003</dialog></ignore_dialogs>"));
     InitFile second;
     QCOMPARE(resave(second, written), written);
-    QVERIFY(written.startsWith(kDeclaration + "<VEXAInitFile><settings><UseCUDA>false</UseCUDA><MaxThreads>12"));
+    QVERIFY(written.startsWith(kDeclaration +
+                               "<VEXAInitFile><unknown><x>1</x></unknown><settings><UseCUDA>false</UseCUDA><MaxThreads>12"));
     // The viewer path stays as given, not made absolute.
     QVERIFY(written.contains("<PointcloudViewer>C:/Tools/Viewer &amp; Co.exe</PointcloudViewer><DefaultWorkspace>" +
                              m_dir.path().toUtf8() + "</DefaultWorkspace><EditorTemporaryFiles>" + temp));
     QVERIFY(written.contains("<project>/data/Grün/Project.vpr</project><project>/data/b/Project.vpr</project>"));
-    QVERIFY(!written.contains("unknown"));
   }
 
-  void malformedFilesThrowTheParserText_data() {
+  // The suite's other programs keep their settings in the same file: a save changes only the
+  // editor's own values and leaves every other element, comment and attribute where it was.
+  void foreignElementsAreKeptInPlace() {
+    const QByteArray foreign =
+        "<!-- written by the planner --><planner version=\"3\"><grid size=\"5\"><cell>a</cell></grid></planner>"
+        "<settings><Theme>dark</Theme><UseCUDA>true</UseCUDA><MaxThreads>4</MaxThreads><Language>de</Language>"
+        "</settings>"
+        "<recent_projects><pinned>/data/p</pinned><project>/data/a/Project.vpr</project><other/>"
+        "<project>/data/b/Project.vpr</project></recent_projects>"
+        "<settings><UseCUDA>false</UseCUDA></settings>"
+        "<viewer><Colors>7</Colors></viewer>";
+    InitFile file;
+    QVERIFY(file.load(write("foreign.init", initFile(foreign))));
+    QVERIFY(file.useCuda());  // the first settings section is the editor's
+    InitFile::ignoreDialog(77);
+    QVERIFY(file.save(path("foreign.init")));
+    const QByteArray expected = kDeclaration + "<VEXAInitFile>" +
+        QByteArray("<!-- written by the planner --><planner version=\"3\"><grid size=\"5\"><cell>a</cell></grid></planner>"
+        "<settings><Theme>dark</Theme><UseCUDA>true</UseCUDA><MaxThreads>4</MaxThreads><Language>de</Language>"
+        "<UpdaterAtStartup>true</UpdaterAtStartup></settings>"
+        "<recent_projects><pinned>/data/p</pinned><project>/data/a/Project.vpr</project>"
+        "<project>/data/b/Project.vpr</project><other/></recent_projects>"
+        "<settings><UseCUDA>false</UseCUDA></settings>"
+        "<viewer><Colors>7</Colors></viewer>"
+        "<external_tools><PointcloudViewer>not_specified</PointcloudViewer><DefaultWorkspace>") +
+        QDir::homePath().toUtf8() + "</DefaultWorkspace></external_tools><ignore_dialogs>";
+    const QByteArray saved = read("foreign.init");
+    QVERIFY2(saved.startsWith(expected) && saved.contains("<dialog>77</dialog>"), saved);
+  }
+
+  void damagedFilesAreRefusedByName_data() {
     QTest::addColumn<QByteArray>("content");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("not xml") << QByteArray("just text") << "<unspecified file>(1): expected <";
-    QTest::newRow("truncated") << QByteArray("<?xml version=\"1.0\"?>\n<VEXAInitFile><settings>")
-                               << "<unspecified file>(2): unexpected end of data";
+    QTest::newRow("empty") << QByteArray() << "has no <VEXAInitFile> root element.";
+    QTest::newRow("not xml") << QByteArray("just text") << "is not valid XML: expected < (line 1).";
+    const QByteArray valid = initFile("<settings><UseCUDA>true</UseCUDA></settings><recent_projects><project>/a"
+                                      "</project></recent_projects>");
+    for (int cut : {20, 45, 70, 100, valid.size() - 2})
+      QTest::addRow("truncated at %d", cut) << valid.left(cut) << "is not valid XML: ";
+    QByteArray noise(2048, '\0');
+    quint32 state = 99;
+    for (char& byte : noise) byte = char((state = state * 1103515245u + 12345u) >> 16);
+    QTest::newRow("random bytes") << noise << "is not valid XML: ";
+    QTest::newRow("deeply nested") << "<VEXAInitFile>" + QByteArray("<a>").repeated(100000)
+                                   << "is nested deeper than 32 levels; it is not an init file.";
     QTest::newRow("other root") << kDeclaration + "<OtherRoot><settings/></OtherRoot>"
-                                << "No such node (VEXAInitFile)";
+                                << "has no <VEXAInitFile> root element.";
   }
-
-  void malformedFilesThrowTheParserText() {
+  void damagedFilesAreRefusedByName() {
     QFETCH(QByteArray, content);
+    QFETCH(QString, expected);
+    const QString bad = write("bad.init", content);
     InitFile file;
-    try {
-      file.load(write("bad.init", content));
-      QFAIL("no exception");
-    } catch (const boost::property_tree::ptree_error& e) {
-      QTEST(QString::fromStdString(e.what()), "expected");
-    }
+    const QString message = testprojects::errorOf([&] { file.load(bad); });
+    QVERIFY2(message.startsWith("The init file " + bad + " ") && message.contains(expected), qPrintable(message));
     QVERIFY(file.useCuda());
   }
 
-  void unwritablePathThrowsCannotOpenFile() {
+  void onlyPlainFilesOfPlausibleSizeAreRead() {
+    InitFile file;
+    const auto loadError = [&](const QString& target) { return testprojects::errorOf([&] { file.load(target); }); };
+    QCOMPARE(loadError(m_dir.path()), "The init file " + m_dir.path() + " is not a regular file.");
+    const QString fifo = path("fifo.init");
+    QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    QCOMPARE(loadError(fifo), "The init file " + fifo + " is not a regular file.");  // and did not block
+    const QString huge = write("huge.init", initFile(""));
+    QCOMPARE(::truncate(QFile::encodeName(huge).constData(), off_t(2) << 30), 0);
+    QVERIFY2(loadError(huge).startsWith("The init file " + huge + " is 2147483648 bytes, far larger"),
+             qPrintable(loadError(huge)));
+  }
+
+  // At start-up a damaged file is kept beside the init file and the editor goes on with defaults.
+  void aDamagedFileIsSetAsideAtStartUp() {
+    const QString target = write("start.init", initFile("<settings><MaxThreads>3</MaxThreads></settings>"));
+    InitFile good;
+    QString message;
+    bool setAside = false;
+    QCOMPARE(good.loadAtStartup(target, &message, &setAside), InitFile::StartupLoad::Loaded);
+    QCOMPARE(good.maxThreads(), 3);
+    QCOMPARE(good.loadAtStartup(path("none.init"), &message, &setAside), InitFile::StartupLoad::Missing);
+
+    const QByteArray damaged = "<VEXAInitFile><settings><MaxThreads>3";
+    write("start.init", damaged);
+    InitFile fresh;
+    QCOMPARE(fresh.loadAtStartup(target, &message, &setAside), InitFile::StartupLoad::Damaged);
+    QVERIFY(setAside);
+    QCOMPARE(fresh.maxThreads(), 1);
+    QVERIFY(!QFile::exists(target));
+    QCOMPARE(read("start.init.damaged"), damaged);
+    QVERIFY2(message.contains(target + ".damaged") && message.contains("The init file " + target + " is not valid XML"),
+             qPrintable(message));
+
+    // When it cannot be set aside either, it is left alone and the caller must not overwrite it.
+    write("start.init", damaged);
+    QVERIFY(QFile::remove(path("start.init.damaged")) && QDir().mkpath(path("start.init.damaged/full")));
+    QCOMPARE(fresh.loadAtStartup(target, &message, &setAside), InitFile::StartupLoad::Damaged);
+    QVERIFY(!setAside);
+    QCOMPARE(read("start.init"), damaged);
+    QVERIFY2(message.contains("nor kept aside as " + target + ".damaged"), qPrintable(message));
+  }
+
+  void unwritablePathsAreReportedByName() {
     InitFile file;
     for (const QString& target : {path("missing_folder/vexa_ui.init"), m_dir.path()}) {
-      try {
-        file.save(target);
-        QFAIL("no exception");
-      } catch (const boost::property_tree::xml_parser_error& e) {
-        QCOMPARE(QString::fromStdString(e.message()), QString("cannot open file"));
-      }
+      const QString message = testprojects::errorOf([&] { file.save(target); });
+      QVERIFY2(message.startsWith("Cannot save " + target + ": "), qPrintable(message));
     }
     QVERIFY(QFileInfo(m_dir.path()).isDir());
+  }
+
+  void aSaveStoppedAtAnyStepLeavesTheOldOrTheNewFile_data() {
+    QTest::addColumn<savefaults::Fault>("fault");
+    QTest::newRow("full disk") << savefaults::Fault::NoSpace;
+    QTest::newRow("kill") << savefaults::Fault::Kill;
+  }
+  void aSaveStoppedAtAnyStepLeavesTheOldOrTheNewFile() {
+    QFETCH(savefaults::Fault, fault);
+    const QByteArray old = initFile("<settings><UseCUDA>true</UseCUDA><MaxThreads>3</MaxThreads></settings>");
+    const QString target = path("faults.init");
+    const int steps = savefaults::forEachStep(
+        fault, [&] { write("faults.init", old); },
+        [&] {
+          InitFile file;
+          file.load(target);
+          file.on_setDefaultWorkspace(m_dir.path());
+          file.save(target);
+        },
+        [&](int step, bool completed) {
+          InitFile reloaded;
+          QVERIFY2(reloaded.load(target), qPrintable(QString::number(step)));
+          QCOMPARE(reloaded.maxThreads(), 3);
+          const bool isNew = reloaded.defaultWorkspace() == QDir(m_dir.path());
+          QVERIFY2(isNew ? read("faults.init") != old : read("faults.init") == old, qPrintable(QString::number(step)));
+          if (completed || fault == savefaults::Fault::NoSpace) QCOMPARE(isNew, completed);
+        });
+    QCOMPARE(steps, 6);
+  }
+
+  void aFullDiskKeepsTheOldFile() {
+    savefaults::SmallDisk disk(path("disk"));
+    if (!disk.mounted()) QSKIP("this process may not mount a file system; the injected faults cover it");
+    const QByteArray old = initFile("<settings><MaxThreads>3</MaxThreads></settings>");
+    const QString target = write("disk/vexa_ui.init", old);
+    disk.fill();
+    InitFile file;
+    QVERIFY(file.load(target));
+    const QString message = testprojects::errorOf([&] { file.save(target); });
+    QVERIFY2(message.startsWith("Cannot save " + target) && message.contains("space"), qPrintable(message));
+    QCOMPARE(read("disk/vexa_ui.init"), old);
+    InitFile again;
+    QVERIFY(again.load(target));
   }
 
   void saveReplacesTheFileInsteadOfRewritingIt() {
@@ -174,7 +298,7 @@ class InitFileTest : public QObject {
     QVERIFY(file.load(target));
     QVERIFY(file.save(target));
     QCOMPARE(read("atomic.link"), old);
-    QVERIFY(read("atomic.init").contains("<MaxThreads>3</MaxThreads><UpdaterAtStartup>"));
+    QVERIFY(read("atomic.init").contains("<MaxThreads>3</MaxThreads><UseCUDA>false</UseCUDA><UpdaterAtStartup>"));
     QCOMPARE(QDir(m_dir.path()).entryList({"atomic*"}, QDir::Files | QDir::Hidden),
              QStringList({"atomic.init", "atomic.link"}));
   }

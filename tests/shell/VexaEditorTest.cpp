@@ -9,7 +9,6 @@
 #include <QtTest>
 
 #include <memory>
-#include <stdexcept>
 
 // The main window reads and writes the init file below $HOME, so every case gets a home of its own.
 class VexaEditorTest : public QObject {
@@ -54,14 +53,22 @@ class VexaEditorTest : public QObject {
     QCOMPARE(boxes.texts(), QStringList({expected, expected}));
   }
 
-  void aMalformedInitFileEndsConstructionWithTheParserText() {
-    write(".VEXA/vexa_ui.init", "<VEXAInitFile><settings>");
-    try {
+  // A damaged init file does not keep the editor from starting: it is kept beside, named in a
+  // message, and the editor starts with defaults.
+  void aDamagedInitFileIsSetAsideAndTheEditorStarts() {
+    const QByteArray damaged = "<VEXAInitFile><settings>";
+    write(".VEXA/vexa_ui.init", damaged);
+    MessageBoxWatcher boxes;
+    {
       VexaEditor editor;
-      QFAIL("a malformed init file must stop the construction");
-    } catch (const std::exception& error) {
-      QVERIFY2(QString(error.what()).contains("unexpected end of data"), error.what());
+      QCOMPARE(boxes.texts().size(), 1);
     }
+    QCOMPARE(boxes.texts().size(), 1);
+    const QString path = QFileInfo(initFile()).absoluteFilePath();
+    QVERIFY2(boxes.texts()[0].contains(path + ".damaged") && boxes.texts()[0].contains("The init file " + path),
+             qPrintable(boxes.texts()[0]));
+    QCOMPARE(testprojects::readText(initFile() + ".damaged"), damaged);
+    QVERIFY(testprojects::readText(initFile()).contains("<MaxThreads>1</MaxThreads>"));
   }
 
   void startupFilesAreDispatchedByCaseSensitiveSuffix() {

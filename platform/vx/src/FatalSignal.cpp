@@ -1,18 +1,14 @@
 #include <atomic>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <system_error>
 
 #ifdef _WIN32
 #include <io.h>
-#define vx_open _open
-#define vx_write _write
-#define vx_close _close
 #else
 #include <unistd.h>
-#define vx_open open
-#define vx_write write
-#define vx_close close
 #endif
 
 #include "FileUtil.h"
@@ -33,13 +29,40 @@ void storePath(const std::string& path) {
   logPath[sizeof logPath - 1] = '\0';
 }
 
+// Per user, beside the init file: a shared temporary folder would let another user point the
+// log at the victim's files with a link.
 const bool defaultPathSet = [] {
-  std::error_code error;
-  detail::fs::path folder = detail::fs::temp_directory_path(error);
-  if (error) folder = ".";
-  storePath(detail::utf8(folder / "vexa_crash.log"));
+#ifdef _WIN32
+  const char* home = std::getenv("USERPROFILE");
+#else
+  const char* home = std::getenv("HOME");
+#endif
+  if (home && *home) storePath(detail::utf8(detail::pathFromUtf8(home) / ".VEXA" / "vexa_crash.log"));
   return true;
 }();
+
+// Appends `line` to the log, only to a regular file of this user, never through a link, and
+// creates it readable by this user alone. Only async-signal-safe calls.
+void appendToLog(const char* line, size_t length) {
+  if (logPath[0] == '\0') return;
+#ifdef _WIN32
+  const int fd = _open(logPath, _O_WRONLY | _O_CREAT | _O_APPEND | _O_BINARY, _S_IREAD | _S_IWRITE);
+  if (fd < 0) return;
+  (void)_write(fd, line, static_cast<unsigned>(length));
+  _close(fd);
+#else
+  // Non-blocking: a FIFO put in place of the log must not hang the dying process.
+  const int fd = open(logPath, O_WRONLY | O_CREAT | O_APPEND | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY, 0600);
+  if (fd < 0) return;
+  struct stat status {};
+  if (fstat(fd, &status) == 0 && S_ISREG(status.st_mode) && status.st_uid == geteuid()) {
+    if ((status.st_mode & 077) != 0) (void)fchmod(fd, 0600);
+    const auto written = write(fd, line, length);
+    (void)written;
+  }
+  close(fd);
+#endif
+}
 
 }  // namespace
 
@@ -64,11 +87,7 @@ void handleFatalSignal(int signalNumber) {
   if (signalNumber < 0) line[length++] = '-';
   while (count > 0) line[length++] = digits[--count];
   line[length++] = '\n';
-  const int fd = vx_open(logPath, O_WRONLY | O_CREAT | O_APPEND, 0644);
-  if (fd < 0) return;
-  const auto written = vx_write(fd, line, length);
-  (void)written;
-  vx_close(fd);
+  appendToLog(line, length);
 }
 
 }  // namespace vx

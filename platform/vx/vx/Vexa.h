@@ -6,11 +6,14 @@
 namespace vx {
 
 // Called from the editor's signal handler before the default action: records the signal in the
-// crash log ("<temp>/vexa_crash.log") using only async-signal-safe calls.
+// crash log ("<home>/.VEXA/vexa_crash.log", beside the init file) using only async-signal-safe
+// calls. The log is appended to only when it is a regular file of this user, never through a
+// link, and is created readable and writable by this user alone.
 void handleFatalSignal(int signalNumber);
 // Number of the last signal handed to handleFatalSignal (0 when none), for tests.
 int lastFatalSignal();
-// Where handleFatalSignal writes (UTF-8). Call at start-up, not from a signal handler.
+// Where handleFatalSignal writes (UTF-8; empty: nowhere). Set before any signal can arrive: the
+// handler may not allocate, so the path is kept ready in a fixed buffer.
 void setCrashLogPath(const std::string& utf8Path);
 std::string crashLogPath();
 
