@@ -205,8 +205,7 @@ int updateProjectStructure(const char* projectFolder) {
     const fs::path folder = plan.folder / sub;
     if (!fs::create_directory(folder, error)) {
       undo.run();
-      return failure(UpdateFailed, "Cannot create " + utf8(folder) + ": " + error.message() +
-                                       ". The project is left unchanged.");
+      return failure(UpdateFailed, "Cannot create " + utf8(folder) + ": " + error.message() + ".");
     }
     undo.createdFolders.push_back(folder);
   }
@@ -222,7 +221,7 @@ int updateProjectStructure(const char* projectFolder) {
     writeProjectTree(plan.projectFile, plan.root);
   } catch (const std::runtime_error& e) {
     undo.run();
-    return failure(UpdateFailed, std::string(e.what()) + " The project is left unchanged.");
+    return failure(UpdateFailed, e.what());
   }
   // Committed. Leftovers of the old folder are harmless to a current project.
   for (const fs::path& name : plan.moves) fs::remove(plan.folder / kOldOrientations / name, error);
