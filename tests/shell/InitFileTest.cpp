@@ -5,9 +5,6 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include <boost/property_tree/ptree.hpp>
-#include <boost/property_tree/xml_parser.hpp>
-
 #include <sys/stat.h>
 #include <unistd.h>
 

@@ -1,5 +1,6 @@
 #include "vx/AtomicFile.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <csignal>

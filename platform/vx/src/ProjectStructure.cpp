@@ -65,10 +65,11 @@ int planUpdate(const char* folderUtf8, UpdatePlan& plan) {
   try {
     plan.root = readProjectTree(plan.projectFile);
     plan.needed = projectFileVersion(plan.root, plan.projectFile) < VEXAProject::kFileVersion;
-  } catch (const FileError& e) {
-    return failure(NoProjectFile, e.what());
   } catch (const std::runtime_error&) {
-    // A malformed file needs no structure update: loading it reports the problem.
+    if (!fs::exists(plan.projectFile, error)) {
+      return failure(NoProjectFile, "The project file " + utf8(plan.projectFile) + " is missing or cannot be read.");
+    }
+    // A malformed, oversized or special file needs no structure update: loading it reports the problem.
     plan.needed = false;
   }
   if (!plan.needed) return Ok;
@@ -203,11 +204,12 @@ int updateProjectStructure(const char* projectFolder) {
   std::error_code error;
   for (const fs::path& sub : plan.missingFolders) {
     const fs::path folder = plan.folder / sub;
-    if (!fs::create_directory(folder, error)) {
+    const bool created = fs::create_directory(folder, error);
+    if (error) {
       undo.run();
       return failure(UpdateFailed, "Cannot create " + utf8(folder) + ": " + error.message() + ".");
     }
-    undo.createdFolders.push_back(folder);
+    if (created) undo.createdFolders.push_back(folder);
   }
   try {
     for (const fs::path& name : plan.moves) {

@@ -1,6 +1,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include "TestProjects.h"
 #include "vx/VEXAProject.h"
 #include "vx/Vexa.h"
@@ -126,6 +129,22 @@ class ProjectStructureTest : public QObject {
     QVERIFY(!needed);
     QCOMPARE(vx::updateProjectStructure(utf8(dir.path())), 0);
     QCOMPARE(readText(dir.filePath("Project.vpr")), content);
+  }
+
+  // Left to the loader, which names the problem; the check neither blocks nor reads gigabytes.
+  void oversizedAndSpecialProjectFilesNeedNoUpdate() {
+    QTemporaryDir dir;
+    const QString file = dir.filePath("Project.vpr");
+    QCOMPARE(::mkfifo(QFile::encodeName(file).constData(), 0600), 0);
+    bool needed = true;
+    size_t length = 9;
+    QCOMPARE(vx::checkProjectStructure(utf8(dir.path()), &needed, &length), 0);
+    QVERIFY(!needed);
+    QVERIFY(QFile::remove(file));
+    testprojects::writeText(file, "<VEXAProject><version>1</version>");
+    QCOMPARE(::truncate(QFile::encodeName(file).constData(), off_t(2) << 30), 0);
+    QCOMPARE(vx::checkProjectStructure(utf8(dir.path()), &needed, &length), 0);
+    QVERIFY(!needed);
   }
 
   void unreadableFoldersAreReported() {
