@@ -33,7 +33,7 @@ QString describe(const Expected& expected) {
 QString problemOf(const QString& path, const Expected* expected) {
   const QString named = expected ? QString::fromLatin1(expected->option) + ": " : QString();
   const QFileInfo info(path);
-  if (!info.exists()) return named + "The file " + path + " does not exist; it was not opened.";
+  if (!info.exists()) return named + path + " does not exist; it was not opened.";
   if (info.isDir()) {
     const QString hint = expected && expected->action == qvx::StartupAction::Project
                              ? " Name the Project.vpr inside it."

@@ -34,7 +34,9 @@ struct Loaded {
 
 QString missingFileError(const QString& file) {
   const QFileInfo info(file);
-  return info.isFile() ? QString() : "File " + info.absoluteFilePath() + " does not exist.";
+  if (info.isFile()) return {};
+  if (info.exists()) return "File " + info.absoluteFilePath() + " is a folder or device, not a project file.";
+  return "File " + info.absoluteFilePath() + " does not exist.";
 }
 
 StructureCheck checkStructure(const QString& file) {

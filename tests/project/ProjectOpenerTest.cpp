@@ -1,5 +1,9 @@
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
+#include <QThreadPool>
+
+#include <optional>
 
 #include "project/ProjectOpener.h"
 #include "tests/platform/vx/TestProjects.h"
@@ -33,6 +37,9 @@ class ProjectOpenerTest : public QObject {
     QVERIFY(!qvx::openProjectFile("none/Project.vpr", dialogs.ui()));
     QDir::setCurrent(previous);
     QCOMPARE(dialogs.criticals, QStringList{"File " + dir.filePath("none/Project.vpr") + " does not exist."});
+    QVERIFY(QDir(dir.path()).mkpath("folder.vpr"));
+    QVERIFY(!qvx::openProjectFile(dir.filePath("folder.vpr"), dialogs.ui()));
+    QCOMPARE(dialogs.criticals.last(), "File " + dir.filePath("folder.vpr") + " is a folder or device, not a project file.");
     QVERIFY(dialogs.questions.isEmpty());
   }
 
@@ -108,6 +115,87 @@ class ProjectOpenerTest : public QObject {
     QVERIFY(!qvx::openProjectFile(file, dialogs.ui()));
     QCOMPARE(dialogs.criticals.size(), 1);
     QVERIFY2(dialogs.criticals.first().startsWith(expected), qPrintable(dialogs.criticals.first()));
+  }
+
+  // Everything that touches files happens on the pool; the question and the outcome come back to
+  // the caller's thread.
+  void backgroundOpeningReadsOffTheCallingThread() {
+    QTemporaryDir dir;
+    testprojects::makeVersion1Project(dir.path(), 1);
+    Dialogs dialogs;
+    dialogs.acceptUpdate = true;
+    QThread* askedOn = nullptr;
+    QThread* readOn = nullptr;
+    QThread* doneOn = nullptr;
+    qvx::ProjectOpenerUi ui = dialogs.ui();
+    ui.askUpdate = [&, ask = ui.askUpdate](const QString& question) {
+      askedOn = QThread::currentThread();
+      return ask(question);
+    };
+    auto read = [&](const vx::VEXAProject& project, QStringList* problems) {
+      readOn = QThread::currentThread();
+      *problems << "one problem";
+      return QStringList{QString::fromStdString(project.projectFolderUtf8()) + "/Mesh.osgb"};
+    };
+    QObject context;
+    std::optional<qvx::OpenedProject> opened;
+    qvx::openProjectInBackground(dir.filePath("Project.vpr"), ui, read, &context, [&](qvx::OpenedProject result) {
+      doneOn = QThread::currentThread();
+      opened = result;
+    });
+    QVERIFY(!opened);
+    QTRY_VERIFY_WITH_TIMEOUT(opened.has_value(), 30000);
+    QVERIFY(opened->project);
+    QCOMPARE(opened->resources, QStringList{dir.path() + "/Mesh.osgb"});
+    QCOMPARE(opened->problems, QStringList{"one problem"});
+    QCOMPARE(dialogs.questions.size(), 1);
+    QVERIFY(dialogs.criticals.isEmpty());
+    QCOMPARE(askedOn, QThread::currentThread());
+    QCOMPARE(doneOn, QThread::currentThread());
+    QVERIFY(readOn && readOn != QThread::currentThread());
+  }
+
+  void backgroundFailuresEndWithoutAProject() {
+    QTemporaryDir dir;
+    testprojects::makeVersion1Project(dir.path(), 1);
+    writeText(dir.filePath("broken/Project.vpr"), "<VEXAProject>");
+    bool read = false;
+    auto reader = [&](const vx::VEXAProject&, QStringList*) {
+      read = true;
+      return QStringList();
+    };
+    QObject context;
+    auto open = [&](const QString& file, Dialogs& dialogs) {
+      std::optional<qvx::OpenedProject> opened;
+      qvx::openProjectInBackground(file, dialogs.ui(), reader, &context, [&](qvx::OpenedProject result) { opened = result; });
+      QTRY_VERIFY_WITH_TIMEOUT(opened.has_value(), 30000);
+      QVERIFY(!opened->project);
+    };
+    Dialogs missing, declined, broken;
+    open(dir.filePath("none.vpr"), missing);
+    QCOMPARE(missing.criticals, QStringList{"File " + dir.filePath("none.vpr") + " does not exist."});
+    open(dir.filePath("Project.vpr"), declined);
+    QCOMPARE(declined.questions.size(), 1);
+    QVERIFY(declined.criticals.isEmpty());
+    open(dir.filePath("broken/Project.vpr"), broken);
+    QCOMPARE(broken.criticals.size(), 1);
+    QVERIFY2(broken.criticals[0].startsWith("VEXA wasn't able to read the Project: "), qPrintable(broken.criticals[0]));
+    QVERIFY(!read);
+  }
+
+  void nothingIsCalledOnceTheContextIsGone() {
+    QTemporaryDir dir;
+    testprojects::makeVersion1Project(dir.path(), 1);
+    Dialogs dialogs;
+    bool called = false;
+    auto context = std::make_unique<QObject>();
+    qvx::openProjectInBackground(dir.filePath("Project.vpr"), dialogs.ui(), {}, context.get(),
+                                 [&](qvx::OpenedProject) { called = true; });
+    context.reset();
+    QThreadPool::globalInstance()->waitForDone();
+    QCoreApplication::sendPostedEvents();
+    QVERIFY(!called);
+    QVERIFY(dialogs.questions.isEmpty());
   }
 
   void emptyCallbacksAreSafe() {

@@ -108,7 +108,7 @@ std::string wrongKind(const Statement& query) {
   if (query.text(1).empty()) return "has an empty path";
   for (int column : {0, 2, 3, 4})
     if (query.storageClass(column) != SQLITE_INTEGER)
-      return std::string("has a ") + kColumnNames[column] + " that is not a whole number";
+      return std::string("has a non-numeric ") + kColumnNames[column];
   return {};
 }
 

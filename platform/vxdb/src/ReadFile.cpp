@@ -46,6 +46,20 @@ const char* const kTables =
     "SELECT name FROM sqlite_master WHERE type = 'table' AND name NOT LIKE 'sqlite_%' ORDER BY name";
 const char* const kColumns = "SELECT name FROM pragma_table_info(?)";
 
+std::int64_t pragma(Database& db, const char* sql) {
+  Statement query(db, sql);
+  return query.step() ? query.integer(0) : 0;
+}
+
+// SQLite reads the missing end of a cut file as zeros and only notices where that breaks a page.
+bool isCutShort(Database& db) {
+  std::error_code error;
+  const std::uintmax_t size = fs::file_size(fs::u8path(db.file()), error);
+  const std::int64_t pageSize = pragma(db, "PRAGMA page_size");
+  return !error && pageSize > 0 &&
+         (size % std::uintmax_t(pageSize) != 0 || size < std::uintmax_t(pageSize * pragma(db, "PRAGMA page_count")));
+}
+
 // Empty when `db` holds every table and column of kSchema; otherwise what lacks.
 std::string schemaProblem(Database& db) {
   sqlite3* memory = nullptr;
@@ -145,7 +159,9 @@ std::shared_ptr<Database> DatabaseIO::readFile(const std::string& utf8Path, std:
       db = std::make_shared<Database>(handle, file);
       sqlite3_busy_timeout(handle, 2000);  // a processing module may be writing
       try {
-        problem = schemaProblem(*db);  // the first read: a file that is no database fails here
+        // The first read: a file that is no database fails here.
+        problem = isCutShort(*db) ? messages::readFailure(file, SQLITE_CORRUPT, "the file is cut short")
+                                  : schemaProblem(*db);
       } catch (const SqliteError& failure) {
         problem = messages::readFailure(file, failure.code(), failure.reason());
       }
