@@ -102,26 +102,10 @@ void inBackground(QObject* context, std::function<Result()> work, std::function<
 
 }  // namespace
 
-std::shared_ptr<vx::VEXAProject> openProjectFile(const QString& file, const ProjectOpenerUi& ui) {
-  const QString missing = missingFileError(file);
-  if (!missing.isEmpty()) {
-    report(ui, missing);
-    return nullptr;
-  }
-  const StructureCheck check = checkStructure(file);
-  if (!check.error.isEmpty()) {
-    report(ui, check.error);
-    return nullptr;
-  }
-  const bool update = !check.question.isEmpty();
-  if (update && (!ui.askUpdate || !ui.askUpdate(check.question))) return nullptr;
-  const Loaded loaded = loadProject(file, update, {});
-  if (!loaded.error.isEmpty()) report(ui, loaded.error);
-  return loaded.project;
-}
-
-void openProjectInBackground(const QString& file, const ProjectOpenerUi& ui, ProjectReader read,
+void openProjectInBackground(const QString& given, const ProjectOpenerUi& ui, ProjectReader read,
                              QObject* context, std::function<void(OpenedProject)> done) {
+  // Fixed now: the working folder may change before the pool gets to it.
+  const QString file = QFileInfo(given).absoluteFilePath();
   const QString missing = missingFileError(file);
   if (!missing.isEmpty()) {
     report(ui, missing);

@@ -159,7 +159,7 @@ std::shared_ptr<Database> DatabaseIO::readFile(const std::string& utf8Path, std:
       db = std::make_shared<Database>(handle, file);
       sqlite3_busy_timeout(handle, 2000);  // a processing module may be writing
       try {
-        // The first read: a file that is no database fails here.
+        pragma(*db, "PRAGMA schema_version");  // the first read: a file that is no database fails here
         problem = isCutShort(*db) ? messages::readFailure(file, SQLITE_CORRUPT, "the file is cut short")
                                   : schemaProblem(*db);
       } catch (const SqliteError& failure) {
