@@ -3,6 +3,7 @@
 #include <QFileInfo>
 #include <QFutureWatcher>
 #include <QObject>
+#include <QPointer>
 #include <QtConcurrent>
 #include <vector>
 
@@ -112,7 +113,9 @@ void openProjectInBackground(const QString& given, const ProjectOpenerUi& ui, Pr
     done({});
     return;
   }
+  const QPointer<QObject> alive(context);
   auto secondHalf = [=](bool update) {
+    if (!alive) return;  // gone while the question was open
     inBackground<Loaded>(
         context, [=] { return loadProject(file, update, read); },
         [=](Loaded loaded) {

@@ -46,13 +46,18 @@ QStringList DataBase::currentResources(const vx::VEXAProject& project, QStringLi
     const QString folder = fromUtf8(project.projectFolderUtf8());
     for (std::size_t i = 0; i < current.paths.size(); ++i) {
       const QString path = fromUtf8(current.paths[i]);
-      if (isInsideFolder(folder, path)) {
+      const QString id = QString::number(current.ids[i]);
+      if (!isInsideFolder(folder, path)) {
+        note(QStringLiteral("The project database %1 lists resource %2 at %3, outside the project folder %4; it "
+                            "was not loaded. Keep the project's results inside its folder.")
+                 .arg(resourcesFile, id, path, folder));
+      } else if (!QFileInfo(path).isFile()) {
+        note(QStringLiteral("The project database %1 lists resource %2 at %3, which is not a file; it was not "
+                            "loaded. Run the processing again to make it.")
+                 .arg(resourcesFile, id, path));
+      } else {
         files.append(path);
-        continue;
       }
-      note(QStringLiteral("The project database %1 lists resource %2 at %3, outside the project folder %4; it was "
-                          "not loaded. Keep the project's results inside its folder.")
-               .arg(resourcesFile, QString::number(current.ids[i]), path, folder));
     }
   } catch (const std::exception& error) {
     note(QStringLiteral("The project databases in %1 could not be read: %2")

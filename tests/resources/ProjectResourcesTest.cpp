@@ -24,6 +24,12 @@ void execute(const QString& file, const char* sql) {
   sqlite3_close(db);
 }
 
+void touch(const QString& file) {
+  QVERIFY(QDir().mkpath(QFileInfo(file).absolutePath()));
+  QFile out(file);
+  QVERIFY(out.open(QIODevice::WriteOnly));
+}
+
 void overwrite(const QString& file, const QByteArray& content) {
   QFile out(file);
   QVERIFY(out.open(QIODevice::WriteOnly | QIODevice::Truncate));
@@ -85,10 +91,19 @@ class ProjectResourcesTest : public QObject {
                        // outside the range the editor asks for
                        {Type::DSMMeshForEditing, "Results/DSM_Mesh_For_Editing/Mesh.osgb", vx::MSG::PRC_DSM_MESH_FOR_EDITING},
                        {Type::DSM, "Results/DSM/dsm.tif", vx::MSG::PRC_DSM}});
+    touch(absolute("Results/DSM_Mesh/Mesh.osgb"));
     QStringList problems;
     QCOMPARE(MeshTree::DataBase::currentResources(project_, &problems),
              QStringList({absolute("Results/DSM_Mesh/Mesh.osgb")}));
     QVERIFY(problems.isEmpty());
+
+    // A current result whose file is gone is named and does not hide the others.
+    registerResources({{Type::Mesh, "Results/Mesh/Mesh.osgb", vx::MSG::PRC_MESH}});
+    QCOMPARE(MeshTree::DataBase::currentResources(project_, &problems),
+             QStringList({absolute("Results/DSM_Mesh/Mesh.osgb")}));
+    QCOMPARE(problems, QStringList{"The project database " + internal("resources.vxdb") + " lists resource 4 at " +
+                                   absolute("Results/Mesh/Mesh.osgb") +
+                                   ", which is not a file; it was not loaded. Run the processing again to make it."});
   }
 
   void projectsWithoutDatabasesHaveNoResourcesAndNoProblem() {
@@ -176,6 +191,7 @@ class ProjectResourcesTest : public QObject {
     if (damage == "link to a device") QVERIFY(QFile::remove(file) && QFile::link("/dev/null", file));
 #endif
 
+    touch(absolute("Results/DSM_Mesh/Mesh298.osgb"));
     QStringList problems;
     const QStringList files = MeshTree::DataBase::currentResources(project_, &problems);
     QCOMPARE(problems, QStringList{"The project database " + file + expected});
@@ -197,6 +213,9 @@ class ProjectResourcesTest : public QObject {
     execute(internal("resources.vxdb"), "UPDATE resources SET type = 6 WHERE id = 1");
     registerResources({{Type::Mesh, "Results/Mesh/Mesh.osgb", vx::MSG::PRC_MESH}});
 
+    touch(absolute("Results/Mesh/Mesh.osgb"));
+    touch(absolute("Results/DSM_Mesh/Mesh.osgb"));
+    touch(elsewhere.filePath("Mesh.osgb"));  // present, and still refused
     QStringList problems;
     QCOMPARE(MeshTree::DataBase::currentResources(project_, &problems),
              QStringList({absolute("Results/Mesh/Mesh.osgb"), absolute("Results/../Results/DSM_Mesh/Mesh.osgb")}));
