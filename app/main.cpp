@@ -3,11 +3,15 @@
 #include "app/ProcessSetup.h"
 #include "img/images/Images.h"
 #include "me/Augments.h"
+#include "shell/MessageDialogs.h"
 #include "shell/VexaEditor.h"
 #include "vxdb/Database.h"
 
 #include <QApplication>
 #include <QScreen>
+#include <QTimer>
+
+#include <iostream>
 
 int main(int argc, char* argv[]) {
   vexaInitImages();
@@ -21,14 +25,17 @@ int main(int argc, char* argv[]) {
     routeSceneGraphMessagesToDebugLog();
 
     StartupOptions options;
-    QStringList files;
+    QStringList files, problems;
     try {
       options = parseCommandLine(argc, argv);
-      files = startupFileList(options, argc, argv);
+      files = startupFileList(options, argc, argv, &problems);
     } catch (...) {
       // A malformed command line opens no window.
       return reportUncaughtException(false);
     }
+    // Files that cannot be opened are named on standard error for scripts, and in a message box
+    // unless the run is unattended.
+    for (const QString& problem : problems) std::cerr << problem.toStdString() << std::endl;
 
     VexaEditor editor;
     // Without a window manager (a bare X server) maximizing does nothing; start at full size anyway.
@@ -38,6 +45,8 @@ int main(int argc, char* argv[]) {
     if (!options.render_directory.empty())
       editor.setRenderDirectory(QString::fromStdString(options.render_directory));
     editor.openStartupFiles(files);
+    if (!problems.isEmpty() && options.render_directory.empty())
+      QTimer::singleShot(0, &editor, [problems] { qvx::criticalBox(problems.join(QStringLiteral("\n"))); });
     return application.exec();
   } catch (...) {
     return reportUncaughtException(true);

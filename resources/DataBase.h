@@ -48,8 +48,10 @@ class DataBase : public QObject {
   bool resetCameraOnNewData() const { return resetCamera_; }
 
   // The result files to load for an opened project, from its two project databases; empty when
-  // either database cannot be read.
-  static QStringList currentResources(const vx::VEXAProject& project);
+  // either database cannot be read. Entries outside the project folder or naming no file, and
+  // rows with wrong values, are left out. Every such problem adds a sentence naming the file to `problems`; a project with
+  // neither database (not processed yet) has none. Reads files: not for the GUI thread.
+  static QStringList currentResources(const vx::VEXAProject& project, QStringList* problems = nullptr);
 
   // All live groups in order of creation (the tree owns them once added; deleted ones drop out).
   QList<Group*> groups() const;

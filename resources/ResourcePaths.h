@@ -14,6 +14,11 @@ QString normalizedPath(const std::string& utf8Path);
 // `folder` joined with `name` by exactly one native separator.
 QString joinPath(const QString& folder, const QString& name);
 
+// Whether `path` lies below `folder` once links and "." / ".." segments are resolved; the part of
+// `path` that does not exist yet is taken as written. False for `folder` itself and when either
+// cannot be resolved.
+bool isInsideFolder(const QString& folder, const QString& path);
+
 // Paths compared as file paths: separators and "." / ".." segments do not matter.
 bool samePath(const QString& a, const QString& b);
 

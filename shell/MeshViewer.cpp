@@ -4,6 +4,7 @@
 #include "resources/DataBase.h"
 #include "resources/MeshTree.h"
 #include "shell/DropRouting.h"
+#include "shell/MeshSuffixes.h"
 #include "shell/MessageDialogs.h"
 #include "shell/SidePanel.h"
 #include "tools/BusyScreen.h"
@@ -43,7 +44,7 @@ constexpr int kIdleTicksNeeded = 10;
 MeshViewer::MeshViewer(QWidget* parent) : QWidget(parent), ui_(new Ui::MeshViewer) {
   ui_->setupUi(this);
   busyScreen_ = new BusyScreen(this);
-  meshExtensions_ << "obj" << "dae" << "osg" << "osgb" << "ply" << "shp";
+  meshExtensions_ = qvx::meshSuffixes();
 
   database_ = std::make_shared<MeshTree::DataBase>();
   augments_ = std::make_unique<AugmentController>();
@@ -211,12 +212,22 @@ void MeshViewer::slot_loadVEXAProject(QString file) {
   qvx::ProjectOpenerUi ui;
   ui.askUpdate = [](const QString& question) { return qvx::okCancelQuestion(question) == QMessageBox::Ok; };
   ui.critical = [](const QString& message) { qvx::criticalBox(message); };
-  std::shared_ptr<vx::VEXAProject> project = qvx::openProjectFile(file, ui);
-  if (!project) return;
-  project_ = project;
+  // The project file and databases are read on the thread pool; the busy screen keeps a second
+  // open from starting meanwhile.
+  on_busy(true, QStringLiteral("Opening project: ") + QFileInfo(file).absoluteFilePath());
+  qvx::openProjectInBackground(file, ui, &MeshTree::DataBase::currentResources, this,
+                               [this, file](qvx::OpenedProject opened) {
+                                 on_busy(false, QString());
+                                 if (opened.project) applyProject(file, opened);
+                               });
+}
+
+void MeshViewer::applyProject(const QString& file, const qvx::OpenedProject& opened) {
+  project_ = opened.project;
   ui_->LabelFilename->setText(QFileInfo(file).absoluteFilePath());
-  const QStringList files = MeshTree::DataBase::currentResources(*project_);
-  if (!files.isEmpty()) adapter_->on_loadResources(files);
+  // Healthy results load even when others could not be read.
+  if (!opened.resources.isEmpty()) adapter_->on_loadResources(opened.resources);
+  if (!opened.problems.isEmpty()) emit signal_error(opened.problems.join(QStringLiteral("\n\n")));
 }
 
 void MeshViewer::on_clearMeshResources() {
@@ -279,16 +290,9 @@ void MeshViewer::openFileDialog(const QString& filter) {
   if (!files.isEmpty()) adapter_->on_loadResources(files);
 }
 
-void MeshViewer::on_loadResource() {
-  openFileDialog(QStringLiteral("All supported (*.ply *.obj *.osgb *.osg)") + QStringLiteral(";; ply (*.ply)") +
-                 QStringLiteral(";;obj (*.obj)") + QStringLiteral(";; osg (*.osg)") +
-                 QStringLiteral(";; osgb (*.osgb)"));
-}
+void MeshViewer::on_loadResource() { openFileDialog(qvx::meshFileDialogFilter()); }
 
-void MeshViewer::on_openExternal() {
-  openFileDialog(QStringLiteral("All supported (*.osgb *.ply *.obj *osgb)") + QStringLiteral(";; osgb (*.osgb)") +
-                 QStringLiteral(";; ply (*.ply)") + QStringLiteral(";;obj (*.obj)"));
-}
+void MeshViewer::on_openExternal() { openFileDialog(qvx::meshFileDialogFilter()); }
 
 void MeshViewer::on_newResource() {
   const QList<MeshTree::Group*> groups = database_->takeNewGroups();

@@ -18,6 +18,7 @@ class DataBase;
 class Tree;
 }  // namespace MeshTree
 namespace qvx {
+struct OpenedProject;
 namespace viewer {
 class ViewerControlPanel;
 class ViewerEventAdapter;
@@ -114,6 +115,7 @@ class MeshViewer : public QWidget {
  private:
   bool refuseWithoutRenderer();
   void openFileDialog(const QString& filter);
+  void applyProject(const QString& file, const qvx::OpenedProject& opened);
   void installAdapter(std::shared_ptr<qvx::viewer::ViewerEventAdapter> adapter);
   void connectControlPanel();
   void setEditingView(bool on);

@@ -2,6 +2,7 @@
 
 #include "shell/BuildDate.h"
 #include "shell/InitFile.h"
+#include "shell/MeshSuffixes.h"
 #include "shell/MeshViewer.h"
 #include "shell/MessageDialogs.h"
 #include "shell/StartupFiles.h"
@@ -66,7 +67,7 @@ VexaEditor::VexaEditor(QWidget* parent) : QMainWindow(parent), ui_(new Ui::VexaE
       break;
   }
 
-  meshExtensions_ << "osg" << "osgb" << "ply" << "dae" << "shp";
+  meshExtensions_ = qvx::meshSuffixes();
   connect(this, &VexaEditor::signal_openMesh, meshViewer_,
           static_cast<void (MeshViewer::*)(QString)>(&MeshViewer::on_loadResource));
   setWindowTitle(QStringLiteral("VEXA Editor"));

@@ -3,6 +3,7 @@
 #include "tests/support/MessageBoxWatcher.h"
 
 #include <QProcess>
+#include <QTemporaryDir>
 #include <QtTest>
 
 #include <iostream>
@@ -51,7 +52,20 @@ struct Unknown {};
 class EntryTest : public QObject {
   Q_OBJECT
 
+  // The files the start-up lists name, relative to this folder, which the tests run in.
+  QTemporaryDir dir_;
+
  private slots:
+  void initTestCase() {
+    QVERIFY(QDir::setCurrent(dir_.path()));
+    QVERIFY(QDir().mkpath("Grün") && QDir().mkpath("folder"));
+    for (const char* name : {"m.osgb", "P.vpr", "o.txt", "m.ply", "plain.ply", "other.osg", "first.osgb",
+                             "second.TXT", "Grün/m.osgb", "model.obj", "notes.doc"}) {
+      QFile file(QString::fromUtf8(name));
+      QVERIFY(file.open(QIODevice::WriteOnly));
+    }
+  }
+
   void valueForms_data() {
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<QStringList>("values");  // mesh, ori, project, render_directory
@@ -82,7 +96,7 @@ class EntryTest : public QObject {
                                          << QStringList{"o.txt"};
     QTest::newRow("plain beside render folder") << QStringList{"plain.ply", "--render_directory", "out"}
                                                 << QStringList{};
-    QTest::newRow("plain alone") << QStringList{"first.osgb", "second.TXT"} << QStringList{"first.osgb", "second.TXT"};
+    QTest::newRow("plain alone") << QStringList{"first.osgb", "model.obj"} << QStringList{"first.osgb", "model.obj"};
     QTest::newRow("render folder and project") << QStringList{"--render_directory", "out", "--project", "P.vpr"}
                                                << QStringList{"P.vpr"};
     QTest::newRow("utf-8 value") << QStringList{"--mesh", "Grün/m.osgb"} << QStringList{"Grün/m.osgb"};
@@ -92,6 +106,66 @@ class EntryTest : public QObject {
     QFETCH(QStringList, arguments);
     Arguments args(arguments);
     QTEST(startupFileList(args.parse(), args.argc(), args.pointers.data()), "files");
+  }
+
+  // Each file that cannot be opened as what it was named for is left out and named; the others
+  // still open.
+  void unusableStartupFilesAreNamed_data() {
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QStringList>("files");
+    QTest::addColumn<QStringList>("problems");
+    const QString meshes = "a mesh file (.osgb, .osgt, .osg, .ive, .ply, .obj, .dae, .stl, .shp)";
+    QTest::newRow("project folder") << QStringList{"--project", "folder", "--mesh", "m.osgb"} << QStringList{"m.osgb"}
+                                    << QStringList{"--project: folder is a folder, not a file; it was not opened. "
+                                                   "Name the Project.vpr inside it."};
+    QTest::newRow("missing project") << QStringList{"--project", "none.vpr"} << QStringList{}
+                                     << QStringList{"--project: none.vpr does not exist; it was not opened."};
+#ifdef Q_OS_UNIX
+    QTest::newRow("device as project") << QStringList{"--project", "/dev/null"} << QStringList{}
+                                       << QStringList{"--project: /dev/null is not a regular file; it was not opened."};
+#endif
+    QTest::newRow("list as project") << QStringList{"--project", "o.txt"} << QStringList{}
+                                     << QStringList{"--project: o.txt is not a project file (.vpr); it was not opened."};
+    QTest::newRow("missing mesh") << QStringList{"--mesh", "none.osgb", "--ori", "o.txt"} << QStringList{"o.txt"}
+                                  << QStringList{"--mesh: none.osgb does not exist; it was not opened."};
+    QTest::newRow("project as mesh") << QStringList{"--mesh", "P.vpr"} << QStringList{}
+                                     << QStringList{"--mesh: P.vpr is not " + meshes + "; it was not opened."};
+    QTest::newRow("upper-case list") << QStringList{"--ori", "second.TXT"} << QStringList{}
+                                     << QStringList{"--ori: second.TXT is not an orientation list (.txt); it was not "
+                                                    "opened."};
+    QTest::newRow("plain beside project")
+        << QStringList{"plain.ply", "--project", "P.vpr", "other.osg"} << QStringList{"P.vpr"}
+        << QStringList{"The argument plain.ply was ignored: beside options, name files with --mesh, --ori or --project.",
+                       "The argument other.osg was ignored: beside options, name files with --mesh, --ori or --project."};
+    QTest::newRow("plain of no known kind")
+        << QStringList{"notes.doc", "second.TXT", "gone.ply", "m.ply"} << QStringList{"m.ply"}
+        << QStringList{"notes.doc is neither " + meshes + ", an orientation list (.txt) nor a project file (.vpr); it "
+                       "was not opened.",
+                       "second.TXT is neither " + meshes + ", an orientation list (.txt) nor a project file (.vpr); it "
+                       "was not opened.",
+                       "gone.ply does not exist; it was not opened."};
+  }
+  void unusableStartupFilesAreNamed() {
+    QFETCH(QStringList, arguments);
+    Arguments args(arguments);
+    QStringList problems;
+    QTEST(startupFileList(args.parse(), args.argc(), args.pointers.data(), &problems), "files");
+    QTEST(problems, "problems");
+  }
+
+  // Unattended, the editor names the files on standard error and shows no box that would stop the run.
+  void theEditorNamesUnusableFilesOnStandardError() {
+    QProcess editor;
+    editor.start(QStringLiteral(VEXA_EDITOR_EXECUTABLE),
+                 {"--render_directory", dir_.filePath("shots"), "--project", "folder", "--mesh", "none.osgb"});
+    const QByteArray expected = "--mesh: none.osgb does not exist; it was not opened.\n--project: folder is a folder, "
+                                "not a file; it was not opened. Name the Project.vpr inside it.\n";
+    editor.setReadChannel(QProcess::StandardError);
+    QByteArray written;
+    while (!written.contains(expected) && editor.waitForReadyRead(30000)) written += editor.readAllStandardError();
+    editor.kill();
+    editor.waitForFinished();
+    QVERIFY2(written.contains(expected), written.constData());
   }
 
   void malformedLineEndsTheEditorWithItsText_data() {

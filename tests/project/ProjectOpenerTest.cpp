@@ -1,5 +1,9 @@
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
+#include <QThreadPool>
+
+#include <optional>
 
 #include "project/ProjectOpener.h"
 #include "tests/platform/vx/TestProjects.h"
@@ -19,6 +23,16 @@ struct Dialogs {
             [this](const QString& m) { criticals << m; }};
   }
 };
+// Opens on the pool and waits for the outcome, which the central widget does not.
+std::shared_ptr<vx::VEXAProject> openAndWait(const QString& file, const qvx::ProjectOpenerUi& ui,
+                                             qvx::ProjectReader read = {}) {
+  QObject context;
+  std::optional<qvx::OpenedProject> opened;
+  qvx::openProjectInBackground(file, ui, read, &context, [&](qvx::OpenedProject result) { opened = result; });
+  QTest::qWaitFor([&] { return opened.has_value(); }, 30000);
+  return opened ? opened->project : nullptr;
+}
+
 }  // namespace
 
 class ProjectOpenerTest : public QObject {
@@ -30,9 +44,12 @@ class ProjectOpenerTest : public QObject {
     Dialogs dialogs;
     const QString previous = QDir::currentPath();
     QDir::setCurrent(dir.path());  // the message names the absolute path of a relative one
-    QVERIFY(!qvx::openProjectFile("none/Project.vpr", dialogs.ui()));
+    QVERIFY(!openAndWait("none/Project.vpr", dialogs.ui()));
     QDir::setCurrent(previous);
     QCOMPARE(dialogs.criticals, QStringList{"File " + dir.filePath("none/Project.vpr") + " does not exist."});
+    QVERIFY(QDir(dir.path()).mkpath("folder.vpr"));
+    QVERIFY(!openAndWait(dir.filePath("folder.vpr"), dialogs.ui()));
+    QCOMPARE(dialogs.criticals.last(), "File " + dir.filePath("folder.vpr") + " is a folder or device, not a project file.");
     QVERIFY(dialogs.questions.isEmpty());
   }
 
@@ -42,7 +59,7 @@ class ProjectOpenerTest : public QObject {
     saved.setName("current");
     saved.saveProjectFile(dir.filePath("Project.vpr").toStdString());
     Dialogs dialogs;
-    auto project = qvx::openProjectFile(dir.filePath("Project.vpr"), dialogs.ui());
+    auto project = openAndWait(dir.filePath("Project.vpr"), dialogs.ui());
     QVERIFY(project);
     QCOMPARE(project->name(), std::string("current"));
     QCOMPARE(QString::fromStdWString(project->projectFolder()), dir.path());
@@ -56,13 +73,13 @@ class ProjectOpenerTest : public QObject {
     std::vector<char> message(4096);
     QCOMPARE(vx::projectStructureUpdateMessage(dir.path().toUtf8().constData(), message.data(), message.size()), 0);
     Dialogs dialogs;
-    QVERIFY(!qvx::openProjectFile(dir.filePath("Project.vpr"), dialogs.ui()));
+    QVERIFY(!openAndWait(dir.filePath("Project.vpr"), dialogs.ui()));
     QCOMPARE(dialogs.questions, QStringList{QString::fromUtf8(message.data()) + "\nDo you want to perform the update?"});
     QCOMPARE(readText(dir.filePath("Project.vpr")), before);
     QVERIFY(QFileInfo(dir.filePath("Orientations/img0.ori")).isFile());
 
     dialogs.acceptUpdate = true;
-    auto project = qvx::openProjectFile(dir.filePath("Project.vpr"), dialogs.ui());
+    auto project = openAndWait(dir.filePath("Project.vpr"), dialogs.ui());
     QVERIFY(project);
     QCOMPARE(dialogs.questions.size(), 2);
     QVERIFY(dialogs.criticals.isEmpty());
@@ -77,7 +94,7 @@ class ProjectOpenerTest : public QObject {
     writeText(dir.filePath("Internal/Orientations/img0.ori"), "in the way");
     Dialogs dialogs;
     dialogs.acceptUpdate = true;
-    QVERIFY(!qvx::openProjectFile(dir.filePath("Project.vpr"), dialogs.ui()));
+    QVERIFY(!openAndWait(dir.filePath("Project.vpr"), dialogs.ui()));
     QCOMPARE(dialogs.criticals.size(), 1);
     QVERIFY2(dialogs.criticals.first().startsWith("The project structure of " + dir.path() + " could not be updated: ") &&
                  dialogs.criticals.first().contains("img0.ori"),
@@ -105,16 +122,90 @@ class ProjectOpenerTest : public QObject {
     QFETCH(QString, expected);
     writeText(file, content);
     Dialogs dialogs;
-    QVERIFY(!qvx::openProjectFile(file, dialogs.ui()));
+    QVERIFY(!openAndWait(file, dialogs.ui()));
     QCOMPARE(dialogs.criticals.size(), 1);
     QVERIFY2(dialogs.criticals.first().startsWith(expected), qPrintable(dialogs.criticals.first()));
+  }
+
+  // Everything that touches files happens on the pool; the question and the outcome come back to
+  // the caller's thread.
+  void backgroundOpeningReadsOffTheCallingThread() {
+    QTemporaryDir dir;
+    testprojects::makeVersion1Project(dir.path(), 1);
+    Dialogs dialogs;
+    dialogs.acceptUpdate = true;
+    QThread* askedOn = nullptr;
+    QThread* readOn = nullptr;
+    QThread* doneOn = nullptr;
+    qvx::ProjectOpenerUi ui = dialogs.ui();
+    ui.askUpdate = [&, ask = ui.askUpdate](const QString& question) {
+      askedOn = QThread::currentThread();
+      return ask(question);
+    };
+    auto read = [&](const vx::VEXAProject& project, QStringList* problems) {
+      readOn = QThread::currentThread();
+      *problems << "one problem";
+      return QStringList{QString::fromStdString(project.projectFolderUtf8()) + "/Mesh.osgb"};
+    };
+    QObject context;
+    std::optional<qvx::OpenedProject> opened;
+    qvx::openProjectInBackground(dir.filePath("Project.vpr"), ui, read, &context, [&](qvx::OpenedProject result) {
+      doneOn = QThread::currentThread();
+      opened = result;
+    });
+    QVERIFY(!opened);
+    QTRY_VERIFY_WITH_TIMEOUT(opened.has_value(), 30000);
+    QVERIFY(opened->project);
+    QCOMPARE(opened->resources, QStringList{dir.path() + "/Mesh.osgb"});
+    QCOMPARE(opened->problems, QStringList{"one problem"});
+    QCOMPARE(dialogs.questions.size(), 1);
+    QVERIFY(dialogs.criticals.isEmpty());
+    QCOMPARE(askedOn, QThread::currentThread());
+    QCOMPARE(doneOn, QThread::currentThread());
+    QVERIFY(readOn && readOn != QThread::currentThread());
+  }
+
+  void backgroundFailuresEndWithoutAProject() {
+    QTemporaryDir dir;
+    testprojects::makeVersion1Project(dir.path(), 1);
+    writeText(dir.filePath("broken/Project.vpr"), "<VEXAProject>");
+    bool read = false;
+    auto reader = [&](const vx::VEXAProject&, QStringList*) {
+      read = true;
+      return QStringList();
+    };
+    Dialogs missing, declined, broken;
+    QVERIFY(!openAndWait(dir.filePath("none.vpr"), missing.ui(), reader));
+    QCOMPARE(missing.criticals, QStringList{"File " + dir.filePath("none.vpr") + " does not exist."});
+    QVERIFY(!openAndWait(dir.filePath("Project.vpr"), declined.ui(), reader));
+    QCOMPARE(declined.questions.size(), 1);
+    QVERIFY(declined.criticals.isEmpty());
+    QVERIFY(!openAndWait(dir.filePath("broken/Project.vpr"), broken.ui(), reader));
+    QCOMPARE(broken.criticals.size(), 1);
+    QVERIFY2(broken.criticals[0].startsWith("VEXA wasn't able to read the Project: "), qPrintable(broken.criticals[0]));
+    QVERIFY(!read);
+  }
+
+  void nothingIsCalledOnceTheContextIsGone() {
+    QTemporaryDir dir;
+    testprojects::makeVersion1Project(dir.path(), 1);
+    Dialogs dialogs;
+    bool called = false;
+    auto context = std::make_unique<QObject>();
+    qvx::openProjectInBackground(dir.filePath("Project.vpr"), dialogs.ui(), {}, context.get(),
+                                 [&](qvx::OpenedProject) { called = true; });
+    context.reset();
+    QThreadPool::globalInstance()->waitForDone();
+    QCoreApplication::sendPostedEvents();
+    QVERIFY(!called);
+    QVERIFY(dialogs.questions.isEmpty());
   }
 
   void emptyCallbacksAreSafe() {
     QTemporaryDir dir;
     testprojects::makeVersion1Project(dir.path(), 1);
-    QVERIFY(!qvx::openProjectFile(dir.filePath("Project.vpr"), {}));
-    QVERIFY(!qvx::openProjectFile(dir.filePath("none.vpr"), {}));
+    QVERIFY(!openAndWait(dir.filePath("Project.vpr"), {}));
+    QVERIFY(!openAndWait(dir.filePath("none.vpr"), {}));
   }
 
  private:

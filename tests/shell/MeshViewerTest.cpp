@@ -3,6 +3,7 @@
 #include "resources/DataBase.h"
 #include "resources/MeshTree.h"
 #include "resources/MeshTreeGroup.h"
+#include "shell/MeshSuffixes.h"
 #include "shell/MeshViewer.h"
 #include "tests/support/MessageBoxWatcher.h"
 #include "viewer/MeshViewerCanvas.h"
@@ -70,6 +71,32 @@ class MeshViewerTest : public QObject {
     QVERIFY(!editModeBox()->isChecked());
     QVERIFY(!viewer_->adapter()->isEditingView());
   }
+
+  // The project file and databases are read off the GUI thread; the project applies when they are.
+  // A damaged database does not stop the project, but is named.
+  void projectsOpenInTheBackgroundAndNameDamagedDatabases() {
+    QTemporaryDir dir;
+    vx::VEXAProject saved;
+    saved.saveProjectFile(dir.filePath("Project.vpr").toStdString());
+    QVERIFY(QDir(dir.path()).mkpath("Internal"));
+    for (const char* name : {"Internal/resources.vxdb", "Internal/chronicle.vxdb"}) {
+      QFile file(dir.filePath(name));
+      QVERIFY(file.open(QIODevice::WriteOnly));
+      file.write("not a database at all");
+    }
+    MessageBoxWatcher boxes;
+    QSignalSpy errors(viewer_.get(), &MeshViewer::signal_error);
+    viewer_->slot_loadVEXAProject(dir.filePath("Project.vpr"));
+    QVERIFY(!viewer_->project());
+    QVERIFY(errors.wait(30000));
+    QVERIFY(viewer_->project());
+    const QString restore = " is not an SQLite database. Restore it from a backup of the project, or run the "
+                            "processing again to rewrite it.";
+    QCOMPARE(errors[0][0].toString(), "The project database " + dir.filePath("Internal/resources.vxdb") + restore +
+                                          "\n\nThe project database " + dir.filePath("Internal/chronicle.vxdb") + restore);
+  }
+
+  void dropsTakeTheSharedMeshSuffixes() { QCOMPARE(viewer_->meshExtensions(), qvx::meshSuffixes()); }
 
   void loadingAFileTwiceReachesTheMainWindowAsAnError() {
     QSignalSpy errors(viewer_.get(), &MeshViewer::signal_error);

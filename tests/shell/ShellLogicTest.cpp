@@ -1,5 +1,6 @@
 #include "shell/BuildDate.h"
 #include "shell/DropRouting.h"
+#include "shell/MeshSuffixes.h"
 #include "shell/SidePanel.h"
 #include "shell/StartupFiles.h"
 
@@ -15,7 +16,7 @@ class ShellLogicTest : public QObject {
 
  private:
   QTemporaryDir dir_;
-  const QStringList meshExtensions_{"obj", "dae", "osg", "osgb", "ply", "shp"};
+  const QStringList meshExtensions_ = qvx::meshSuffixes();
 
   QString touch(const QString& name) {
     QFile file(dir_.filePath(name));
@@ -48,6 +49,19 @@ class ShellLogicTest : public QObject {
     QVERIFY(startup(dir_.filePath("folder.vpr")).isEmpty());
     QCOMPARE(startup(dir_.filePath("absent.ply")), QList<StartupAction>{StartupAction::Mesh});
     QCOMPARE(startup(touch("archive.txt.osg")), QList<StartupAction>{StartupAction::Mesh});
+  }
+
+  void startUpDropAndDialogsTakeTheSameMeshes() {
+    for (const QString& suffix : qvx::meshSuffixes()) {
+      if (suffix == "shp") continue;  // dropped, a shapefile is a polygon source
+      QCOMPARE(startup(touch("model." + suffix)), QList<StartupAction>{StartupAction::Mesh});
+      QCOMPARE(drop({"model." + suffix}).meshes, QStringList{dir_.filePath("model." + suffix)});
+    }
+    const QString filter = qvx::meshFileDialogFilter();
+    const QStringList filters = filter.split(";;");
+    QCOMPARE(filters.size(), qvx::meshSuffixes().size() + 1);
+    QCOMPARE(filters.first(), "All supported (*." + qvx::meshSuffixes().join(" *.") + ")");
+    QVERIFY(filters.contains("dae (*.dae)") && filters.contains("obj (*.obj)"));
   }
 
   void dropOpensProjectDuringWalkAndLoadsMeshesAfterIt() {

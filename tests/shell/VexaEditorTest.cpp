@@ -76,9 +76,10 @@ class VexaEditorTest : public QObject {
     QSignalSpy meshes(&editor, &VexaEditor::signal_openMesh);
     const QString missingMesh = home_->filePath("absent.osgb");
     MessageBoxWatcher boxes;  // the viewer may refuse or report; nothing may block
-    editor.openStartupFiles({write("CAMERAS.TXT"), missingMesh, home_->filePath("model.OSGB")});
-    QCOMPARE(meshes.size(), 1);
+    editor.openStartupFiles({write("CAMERAS.TXT"), missingMesh, home_->filePath("model.OSGB"), write("model.obj")});
+    QCOMPARE(meshes.size(), 2);
     QCOMPARE(meshes[0][0].toString(), missingMesh);
+    QCOMPARE(meshes[1][0].toString(), home_->filePath("model.obj"));  // the suffixes the viewer reads
     QVERIFY(!editor.meshViewer()->project());
   }
 };

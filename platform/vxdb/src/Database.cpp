@@ -1,9 +1,6 @@
-// Both project databases share one SQLite schema (see platform/README.md): resources.vxdb fills
-// `resources`, chronicle.vxdb fills `runs` and `run_resources`.
-
 #include "vxdb/Database.h"
 
-#include <sqlite3.h>
+#include "Sqlite.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -17,87 +14,7 @@ namespace vxdb {
 
 namespace fs = std::filesystem;
 
-class Database {
- public:
-  Database(sqlite3* handle, std::string file) : handle_(handle), file_(std::move(file)) {}
-  ~Database() { sqlite3_close_v2(handle_); }
-  Database(const Database&) = delete;
-  Database& operator=(const Database&) = delete;
-
-  sqlite3* handle() const { return handle_; }
-  const std::string& file() const { return file_; }
-
-  [[noreturn]] void fail(const std::string& action) const {
-    throw std::runtime_error("Project database " + file_ + ": " + action + " failed: " +
-                             sqlite3_errmsg(handle_));
-  }
-  void execute(const char* sql) {
-    if (sqlite3_exec(handle_, sql, nullptr, nullptr, nullptr) != SQLITE_OK) fail(sql);
-  }
-
- private:
-  sqlite3* handle_;
-  std::string file_;  // absolute, UTF-8
-};
-
 namespace {
-
-constexpr const char* kSchema = R"sql(
-  CREATE TABLE IF NOT EXISTS vxdb_info(key TEXT PRIMARY KEY, value TEXT NOT NULL);
-  INSERT OR IGNORE INTO vxdb_info(key, value) VALUES('schema', '1');
-  CREATE TABLE IF NOT EXISTS resources(
-    id INTEGER PRIMARY KEY AUTOINCREMENT,
-    path TEXT NOT NULL,
-    type INTEGER NOT NULL,
-    process INTEGER NOT NULL,
-    epoch INTEGER NOT NULL);
-  CREATE TABLE IF NOT EXISTS runs(
-    id INTEGER PRIMARY KEY AUTOINCREMENT,
-    process INTEGER NOT NULL,
-    epoch INTEGER NOT NULL);
-  CREATE TABLE IF NOT EXISTS run_resources(
-    run INTEGER NOT NULL REFERENCES runs(id),
-    resource INTEGER NOT NULL,
-    effect TEXT NOT NULL CHECK(effect IN ('created', 'invalidated')));
-  CREATE INDEX IF NOT EXISTS run_resources_by_resource ON run_resources(resource);
-)sql";
-
-constexpr int kTableCount = 4;
-
-class Statement {
- public:
-  Statement(Database& db, const char* sql) : db_(db) {
-    if (sqlite3_prepare_v2(db.handle(), sql, -1, &statement_, nullptr) != SQLITE_OK) db.fail(sql);
-  }
-  ~Statement() { sqlite3_finalize(statement_); }
-  Statement(const Statement&) = delete;
-  Statement& operator=(const Statement&) = delete;
-
-  Statement& bind(int index, std::int64_t value) {
-    sqlite3_bind_int64(statement_, index, value);
-    return *this;
-  }
-  Statement& bind(int index, const std::string& value) {
-    sqlite3_bind_text(statement_, index, value.c_str(), static_cast<int>(value.size()), SQLITE_TRANSIENT);
-    return *this;
-  }
-  // True while rows come; throws on errors (a corrupt page shows only here).
-  bool step() {
-    int result = sqlite3_step(statement_);
-    if (result == SQLITE_ROW) return true;
-    if (result != SQLITE_DONE) db_.fail(sqlite3_sql(statement_));
-    return false;
-  }
-  std::int64_t integer(int column) const { return sqlite3_column_int64(statement_, column); }
-  std::string text(int column) const {
-    const unsigned char* value = sqlite3_column_text(statement_, column);
-    return value ? reinterpret_cast<const char*>(value) : "";
-  }
-
- private:
-  Database& db_;
-  sqlite3_stmt* statement_ = nullptr;
-};
 
 // Groups writes; rolls back unless committed.
 class Transaction {
@@ -116,25 +33,46 @@ class Transaction {
   bool committed_ = false;
 };
 
-std::string absoluteUtf8(const std::string& utf8Path) {
-  std::error_code error;
-  fs::path path = fs::absolute(fs::u8path(utf8Path), error);
-  return (error ? fs::u8path(utf8Path) : path.lexically_normal()).u8string();
-}
+// Reports rows with values of the wrong kind; after the first few only their number.
+class RowProblems {
+ public:
+  RowProblems(const Database& db, std::vector<std::string>* sink) : file_(db.file()), sink_(sink) {}
+  void add(const char* table, const std::string& row, const std::string& problem) {
+    if (sink_ && ++count_ <= kShown) sink_->push_back(messages::wrongValues(file_, table, row, problem));
+  }
+  void finish() {
+    if (sink_ && count_ > kShown) sink_->push_back(messages::moreRowsSkipped(file_, count_ - kShown));
+  }
 
-bool hasSchema(Database& db) {
-  Statement count(db,
-                  "SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name IN "
-                  "('vxdb_info', 'resources', 'runs', 'run_resources')");
-  return count.step() && count.integer(0) == kTableCount;
-}
+ private:
+  static constexpr std::size_t kShown = 5;
+  std::string file_;
+  std::vector<std::string>* sink_;
+  std::size_t count_ = 0;
+};
 
-std::set<std::int64_t> resourcesWithEffect(Database& chronicle, const char* effect) {
-  Statement query(chronicle, "SELECT resource FROM run_resources WHERE effect = ?");
-  query.bind(1, std::string(effect));
-  std::set<std::int64_t> ids;
-  while (query.step()) ids.insert(query.integer(0));
-  return ids;
+struct Chronicle {
+  std::set<std::int64_t> created, invalidated;
+};
+
+Chronicle readChronicle(Database& chronicle, std::vector<std::string>* problems) {
+  Chronicle result;
+  RowProblems bad(chronicle, problems);
+  Statement query(chronicle, "SELECT rowid, resource, effect FROM run_resources");
+  while (query.step()) {
+    const std::string effect = query.storageClass(2) == SQLITE_TEXT ? query.text(2) : std::string();
+    if (query.storageClass(1) != SQLITE_INTEGER) {
+      bad.add("run_resources", query.text(0), "names a resource that is not a whole number");
+    } else if (effect == "created") {
+      result.created.insert(query.integer(1));
+    } else if (effect == "invalidated") {
+      result.invalidated.insert(query.integer(1));
+    } else {
+      bad.add("run_resources", query.text(0), "has an effect other than 'created' or 'invalidated'");
+    }
+  }
+  bad.finish();
+  return result;
 }
 
 bool isMeshIndex(const std::string& path) {
@@ -163,25 +101,18 @@ std::int64_t insertRun(Database& chronicle, int process, std::int64_t epoch, std
   return runId;
 }
 
-}  // namespace
-
-std::shared_ptr<Database> DatabaseIO::readFile(const std::string& utf8Path) {
-  std::error_code error;
-  if (!fs::is_regular_file(fs::u8path(utf8Path), error)) return nullptr;
-  sqlite3* handle = nullptr;
-  const std::string file = absoluteUtf8(utf8Path);
-  if (sqlite3_open_v2(file.c_str(), &handle, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
-    sqlite3_close_v2(handle);
-    return nullptr;
-  }
-  auto db = std::make_shared<Database>(handle, file);
-  sqlite3_busy_timeout(handle, 2000);  // a processing module may be writing
-  try {
-    return hasSchema(*db) ? db : nullptr;
-  } catch (const std::exception&) {
-    return nullptr;  // not a SQLite file, or a corrupt one
-  }
+// Empty when the values of the resources row under `query` have the kinds the schema gives.
+std::string wrongKind(const Statement& query) {
+  static const char* const kColumnNames[] = {"id", nullptr, "type", "process", "epoch"};
+  if (query.storageClass(1) != SQLITE_TEXT) return "has a path that is not text";
+  if (query.text(1).empty()) return "has an empty path";
+  for (int column : {0, 2, 3, 4})
+    if (query.storageClass(column) != SQLITE_INTEGER)
+      return std::string("has a non-numeric ") + kColumnNames[column];
+  return {};
 }
+
+}  // namespace
 
 std::shared_ptr<Database> DatabaseIO::openForWriting(const std::string& utf8Path) {
   sqlite3* handle = nullptr;
@@ -200,29 +131,46 @@ std::shared_ptr<Database> DatabaseIO::openForWriting(const std::string& utf8Path
 
 PathsAndIds getCurrentResources(const std::shared_ptr<Database>& resources,
                                 const std::shared_ptr<Database>& chronicle, vx::MSG::PRC from,
-                                vx::MSG::PRC to, bool meshIndexOnly) {
+                                vx::MSG::PRC to, bool meshIndexOnly, std::vector<std::string>* problems) {
   PathsAndIds result;
   if (!resources || !chronicle) return result;
+  // A damaged database yields nothing rather than a partial answer; a bad row only loses itself.
+  auto report = [&](const SqliteError& failure, const Database& db) {
+    if (problems) problems->push_back(messages::readFailure(db.file(), failure.code(), failure.reason()));
+  };
+  Chronicle runs;
+  try {
+    runs = readChronicle(*chronicle, problems);
+  } catch (const SqliteError& failure) {
+    report(failure, *chronicle);
+    return result;
+  }
   std::map<int, Row> latest;  // per result type
   try {
-    const std::set<std::int64_t> created = resourcesWithEffect(*chronicle, "created");
-    const std::set<std::int64_t> invalidated = resourcesWithEffect(*chronicle, "invalidated");
-    Statement query(*resources,
-                    "SELECT id, path, type, process, epoch FROM resources WHERE process BETWEEN ? AND ?");
-    query.bind(1, static_cast<std::int64_t>(from)).bind(2, static_cast<std::int64_t>(to));
+    RowProblems bad(*resources, problems);
+    // Every row is read so that rows with wrong kinds of values are seen, not filtered out.
+    Statement query(*resources, "SELECT id, path, type, process, epoch FROM resources");
     while (query.step()) {
+      const std::string problem = wrongKind(query);
+      if (!problem.empty()) {
+        bad.add("resources", query.text(0), problem);
+        continue;
+      }
       Row row{query.integer(0), query.text(1), static_cast<int>(query.integer(2)),
               static_cast<int>(query.integer(3)), query.integer(4)};
+      if (row.process < from || row.process > to) continue;
       // A resource the chronicle does not know belongs to no recorded run (e.g. another project).
-      if (!created.count(row.id) || invalidated.count(row.id)) continue;
+      if (!runs.created.count(row.id) || runs.invalidated.count(row.id)) continue;
       if (meshIndexOnly && !isMeshIndex(row.path)) continue;
       auto found = latest.find(row.type);
       if (found == latest.end() || std::tie(row.epoch, row.id) > std::tie(found->second.epoch, found->second.id)) {
         latest[row.type] = row;
       }
     }
-  } catch (const std::exception&) {
-    return result;  // a damaged database yields nothing rather than a partial answer
+    bad.finish();
+  } catch (const SqliteError& failure) {
+    report(failure, *resources);
+    return result;
   }
   std::vector<Row> rows;
   for (const auto& entry : latest) rows.push_back(entry.second);

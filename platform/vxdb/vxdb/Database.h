@@ -43,9 +43,11 @@ class Database;
 
 class DatabaseIO {
  public:
-  // Opens an existing database read-only. Empty when the file is missing, not a SQLite database,
-  // or lacks the expected tables; never throws.
-  static std::shared_ptr<Database> readFile(const std::string& utf8Path);
+  // Opens an existing database read-only. Empty when the file is missing, not a regular file,
+  // empty, far too large, locked, not a SQLite database, damaged, or lacks a table or column of
+  // the schema; then `error`, when given, receives a sentence that names the file and says what
+  // to do. Never throws.
+  static std::shared_ptr<Database> readFile(const std::string& utf8Path, std::string* error = nullptr);
   // Opens a database for writing, creating the file and its tables when absent.
   // Throws std::runtime_error naming the file when it cannot be created.
   static std::shared_ptr<Database> openForWriting(const std::string& utf8Path);
@@ -61,10 +63,13 @@ struct PathsAndIds {
 // `meshIndexOnly` only results whose file is a mesh index ("*.osgb", "*.osg") are returned.
 // Stored paths are relative to the project folder (the parent of the folder holding the resources
 // database) and are returned absolute. Order: by process code,
-// then by result type. Empty when either database is empty.
+// then by result type. Empty when either database is empty or cannot be read. Rows with values
+// of the wrong kind are skipped. Each read failure and skipped row adds a sentence naming the
+// file to `problems`, when given.
 PathsAndIds getCurrentResources(const std::shared_ptr<Database>& resources,
                                 const std::shared_ptr<Database>& chronicle, vx::MSG::PRC from,
-                                vx::MSG::PRC to, bool meshIndexOnly);
+                                vx::MSG::PRC to, bool meshIndexOnly,
+                                std::vector<std::string>* problems = nullptr);
 
 // Writers used by processing modules: record one result and the run that made it.
 // Returns the new resource id. Throws std::runtime_error on a database error.

@@ -39,6 +39,14 @@ struct Project {
   QString absolute(const QString& relative) const { return QDir::toNativeSeparators(dir.filePath(relative)); }
 };
 
+// Runs `sql` on the database file behind the library's back, as a damaged or foreign writer would.
+void execute(const std::string& file, const char* sql) {
+  sqlite3* db = nullptr;
+  QCOMPARE(sqlite3_open(file.c_str(), &db), SQLITE_OK);
+  QCOMPARE(sqlite3_exec(db, sql, nullptr, nullptr, nullptr), SQLITE_OK);
+  sqlite3_close(db);
+}
+
 }  // namespace
 
 class DatabaseTest : public QObject {
@@ -97,24 +105,100 @@ class DatabaseTest : public QObject {
 
   void unreadableFilesGiveNoDatabase_data() {
     QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QString>("expected");  // what the message says after the file name
     QByteArray random(8192, '\0');
     for (char& c : random) c = char(QRandomGenerator::global()->bounded(256));
-    QTest::newRow("random bytes") << random;
-    QTest::newRow("damaged header") << QByteArray("SQLite format 3\0", 16) + QByteArray(4080, '\x7f');
-    QTest::newRow("empty file") << QByteArray();
+    random[0] = 'X';  // never by chance the SQLite header
+    QTest::newRow("random bytes") << random << " is not an SQLite database.";
+    QTest::newRow("damaged header") << QByteArray("SQLite format 3\0", 16) + QByteArray(4080, '\x7f')
+                                    << " is not an SQLite database.";
+    QTest::newRow("empty file") << QByteArray() << " is empty.";
   }
   void unreadableFilesGiveNoDatabase() {
     QFETCH(QByteArray, content);
+    QFETCH(QString, expected);
     QTemporaryDir dir;
     testprojects::writeText(dir.filePath("resources.vxdb"), content);
-    QVERIFY(!vxdb::DatabaseIO::readFile(dir.filePath("resources.vxdb").toStdString()));
+    std::string error;
+    QVERIFY(!vxdb::DatabaseIO::readFile(dir.filePath("resources.vxdb").toStdString(), &error));
+    QVERIFY2(QString::fromStdString(error).startsWith("The project database " + dir.filePath("resources.vxdb") + expected),
+             error.c_str());
+    QVERIFY2(QString::fromStdString(error).contains("Restore it from a backup"), error.c_str());
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"resources.vxdb"});
+  }
+
+  void missingTablesAndColumnsAreNamed() {
+    Project p;
+    const std::string resources = p.file("Internal/resources.vxdb");
+    p.resources.reset();
+    execute(resources, "DROP TABLE runs; DROP TABLE run_resources;");
+    std::string error;
+    QVERIFY(!vxdb::DatabaseIO::readFile(resources, &error));
+    QCOMPARE(QString::fromStdString(error),
+             "The project database " + QString::fromStdString(resources) +
+                 " lacks the tables run_resources, runs; it is damaged or not a project database. Restore it from "
+                 "a backup of the project, or run the processing again to rewrite it.");
+
+    const std::string chronicle = p.file("Internal/chronicle.vxdb");
+    p.chronicle.reset();
+    execute(chronicle, "ALTER TABLE runs RENAME TO old; CREATE TABLE runs(id INTEGER PRIMARY KEY, process INTEGER);");
+    QVERIFY(!vxdb::DatabaseIO::readFile(chronicle, &error));
+    QVERIFY2(QString::fromStdString(error).contains(" lacks the column runs.epoch;"), error.c_str());
+  }
+
+  void rowsWithWrongKindsOfValuesAreReportedAndSkipped() {
+    Project p;
+    p.add(Type::Mesh, "Results/Mesh/Mesh.osgb", vx::MSG::PRC_MESH, 100);
+    const auto bad = p.add(Type::DSMMesh, "Results/DSM_Mesh/Mesh.osgb", vx::MSG::PRC_DSM_MESH, 100);
+    p.add(Type::TrueOrtho, "Results/True_Ortho/Mesh.osgb", vx::MSG::PRC_DSM_MESH, 100);
+    const auto unlinked = p.add(Type::PointCloud, "Results/Point_Cloud/Mesh.osgb", vx::MSG::PRC_DSM_MESH, 100);
+    // Column affinity keeps non-numeric text and blobs as they are.
+    execute(p.file("Internal/resources.vxdb"),
+            qPrintable(QString("UPDATE resources SET epoch = 'yesterday' WHERE id = %1;"
+                               "UPDATE resources SET path = x'00ff' WHERE type = %2;")
+                           .arg(bad)
+                           .arg(int(Type::TrueOrtho))));
+    execute(p.file("Internal/chronicle.vxdb"),
+            qPrintable(QString("UPDATE run_resources SET resource = 'first' WHERE resource = %1").arg(unlinked)));
+    std::vector<std::string> problems;
+    const auto found = vxdb::getCurrentResources(vxdb::DatabaseIO::readFile(p.file("Internal/resources.vxdb")),
+                                                 vxdb::DatabaseIO::readFile(p.file("Internal/chronicle.vxdb")),
+                                                 vx::MSG::PRC_MESH, vx::MSG::PRC_DSM_MESH_TEXTURING, true, &problems);
+    QCOMPARE(found.paths, std::vector<std::string>{p.absolute("Results/Mesh/Mesh.osgb").toStdString()});
+    const QString resources = "The project database " + QString::fromStdString(p.file("Internal/resources.vxdb"));
+    const QString chronicle = "The project database " + QString::fromStdString(p.file("Internal/chronicle.vxdb"));
+    QCOMPARE(problems.size(), std::size_t(3));
+    QCOMPARE(QString::fromStdString(problems[0]),
+             chronicle + ": row 4 of the table run_resources names a resource that is not a whole number; it was "
+                         "skipped. Run the processing again to rewrite the entry.");
+    QCOMPARE(QString::fromStdString(problems[1]),
+             resources + QString(": row %1 of the table resources has a non-numeric epoch; it was skipped. Run the "
+                                 "processing again to rewrite the entry.").arg(bad));
+    QVERIFY(QString::fromStdString(problems[2]).contains(": row 3 of the table resources has a path that is not text;"));
+  }
+
+  void manyBadRowsAreCounted() {
+    Project p;
+    for (int i = 0; i < 8; ++i) p.add(Type::Mesh, "Results/Mesh/Mesh.osgb", vx::MSG::PRC_MESH, 100 + i);
+    execute(p.file("Internal/resources.vxdb"), "UPDATE resources SET process = 'mesh'");
+    std::vector<std::string> problems;
+    vxdb::getCurrentResources(vxdb::DatabaseIO::readFile(p.file("Internal/resources.vxdb")),
+                              vxdb::DatabaseIO::readFile(p.file("Internal/chronicle.vxdb")), vx::MSG::PRC_MESH,
+                              vx::MSG::PRC_DSM_MESH_TEXTURING, true, &problems);
+    QCOMPARE(problems.size(), std::size_t(6));
+    QVERIFY2(QString::fromStdString(problems.back()).endsWith(": 3 more rows with wrong values were skipped."),
+             problems.back().c_str());
   }
 
   void missingFilesAndForeignDatabasesGiveNoDatabase() {
     QTemporaryDir dir;
-    QVERIFY(!vxdb::DatabaseIO::readFile(dir.filePath("resources.vxdb").toStdString()));
-    QVERIFY(!vxdb::DatabaseIO::readFile(dir.path().toStdString()));
+    std::string error;
+    QVERIFY(!vxdb::DatabaseIO::readFile(dir.filePath("resources.vxdb").toStdString(), &error));
+    QCOMPARE(QString::fromStdString(error), "The project database " + dir.filePath("resources.vxdb") +
+                                                " does not exist. Restore it from a backup of the project, or run "
+                                                "the processing again to rewrite it.");
+    QVERIFY(!vxdb::DatabaseIO::readFile(dir.path().toStdString(), &error));
+    QVERIFY2(QString::fromStdString(error).contains(" is not a regular file"), error.c_str());
     QVERIFY(QDir(dir.path()).entryList(QDir::Files).isEmpty());  // reading never creates a file
 
     sqlite3* db = nullptr;
@@ -122,7 +206,8 @@ class DatabaseTest : public QObject {
     QCOMPARE(sqlite3_open(foreign.constData(), &db), SQLITE_OK);
     QCOMPARE(sqlite3_exec(db, "CREATE TABLE resources(id INTEGER)", nullptr, nullptr, nullptr), SQLITE_OK);
     sqlite3_close(db);
-    QVERIFY(!vxdb::DatabaseIO::readFile(foreign.toStdString()));
+    QVERIFY(!vxdb::DatabaseIO::readFile(foreign.toStdString(), &error));
+    QVERIFY2(QString::fromStdString(error).contains(" lacks the tables run_resources, runs, vxdb_info;"), error.c_str());
   }
 
   void readOnlyDatabasesRefuseWrites() {
