@@ -3,6 +3,7 @@
 #include "app/ProcessSetup.h"
 #include "img/images/Images.h"
 #include "me/Augments.h"
+#include "scenefiles/SceneFileGuard.h"
 #include "shell/VexaEditor.h"
 #include "vxdb/Database.h"
 
@@ -30,6 +31,12 @@ int main(int argc, char* argv[]) {
       return reportUncaughtException(false);
     }
 
+    // Before any scene file is read; it outlives the window, and saves its verdicts when it goes.
+    scenefiles::SceneFileGuard::Settings guardSettings;
+    guardSettings.cacheFile = scenefiles::SceneFileGuard::defaultCacheFile();
+    scenefiles::SceneFileGuard guard(guardSettings);
+    scenefiles::SceneFileGuard::install(&guard);
+
     VexaEditor editor;
     // Without a window manager (a bare X server) maximizing does nothing; start at full size anyway.
     editor.setGeometry(QGuiApplication::primaryScreen()->availableGeometry());
@@ -38,7 +45,9 @@ int main(int argc, char* argv[]) {
     if (!options.render_directory.empty())
       editor.setRenderDirectory(QString::fromStdString(options.render_directory));
     editor.openStartupFiles(files);
-    return application.exec();
+    const int exitCode = application.exec();
+    scenefiles::SceneFileGuard::install(nullptr);
+    return exitCode;
   } catch (...) {
     return reportUncaughtException(true);
   }
