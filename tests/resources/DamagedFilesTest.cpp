@@ -84,10 +84,10 @@ class DamagedFilesTest : public QObject {
 #ifdef _WIN32
         if (damage.second == makeFifo) continue;
 #endif
-        QTest::newRow(QByteArray(kind) + "-" + damage.first) << QString(kind) << reinterpret_cast<void*>(damage.second);
+        QTest::newRow((QByteArray(kind) + "-" + damage.first).constData()) << QString(kind) << reinterpret_cast<void*>(damage.second);
       }
     }
-    QTest::newRow("ply-bad-index") << "ply" << static_cast<void*>(nullptr);
+    QTest::newRow("ply-bad-index") << QString("ply") << static_cast<void*>(nullptr);
   }
 
   void damagedFiles() {

@@ -14,9 +14,6 @@ namespace viewer {
 struct TextureFindings {
   bool hasTexture = false;
   bool hasVertexColors = false;
-  bool operator==(const TextureFindings& other) const {
-    return hasTexture == other.hasTexture && hasVertexColors == other.hasVertexColors;
-  }
 };
 
 // The texture visitor over a scene, one resource at a time: a scene has a texture (vertex
