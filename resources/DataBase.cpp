@@ -97,7 +97,8 @@ void DataBase::on_dataLoaded() {
   } else if (results.isEmpty()) {
     QStringList paths;
     for (const auto& file : loader_->files()) paths.append(QDir::toNativeSeparators(file->absoluteFilePath()));
-    emit signal_error("could not load mesh resource: " + paths.join(", "));
+    emit signal_error(paths.isEmpty() ? QString("could not load mesh resource")
+                                      : "could not load mesh resource: " + paths.join(", "));
   } else {
     for (int i = 0; i < results.size() && i < files.size(); ++i) addLoadedNode(results[i], *files[i]);
     readMissingTileBounds();

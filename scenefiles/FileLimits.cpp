@@ -12,6 +12,7 @@ namespace {
 struct KindLimit {
   FileKind kind;
   const char* name;
+  const char* plural;
   qint64 maxBytes;
 };
 
@@ -19,12 +20,12 @@ constexpr qint64 kMiB = qint64(1) << 20;
 
 // Generated index files hold one small node per tile; tiles hold one textured mesh with its levels.
 constexpr std::array<KindLimit, 6> kLimits{{
-    {FileKind::IndexFile, "index file", 256 * kMiB},
-    {FileKind::TileFile, "tile file", 1024 * kMiB},
-    {FileKind::SceneFile, "scene file", 2048 * kMiB},
-    {FileKind::PlyMesh, "PLY mesh", 4096 * kMiB},
-    {FileKind::ObjMesh, "OBJ mesh", 4096 * kMiB},
-    {FileKind::OtherFile, "file", 4096 * kMiB},
+    {FileKind::IndexFile, "index file", "index files", 256 * kMiB},
+    {FileKind::TileFile, "tile file", "tile files", 1024 * kMiB},
+    {FileKind::SceneFile, "scene file", "scene files", 2048 * kMiB},
+    {FileKind::PlyMesh, "PLY mesh", "PLY meshes", 4096 * kMiB},
+    {FileKind::ObjMesh, "OBJ mesh", "OBJ meshes", 4096 * kMiB},
+    {FileKind::OtherFile, "file", "files", 4096 * kMiB},
 }};
 
 const KindLimit& limitOf(FileKind kind) {
@@ -34,7 +35,7 @@ const KindLimit& limitOf(FileKind kind) {
   return kLimits.back();
 }
 
-QString sizeText(qint64 bytes) { return QString::number(double(bytes) / kMiB, 'f', 1) + " MB"; }
+QString sizeText(qint64 bytes) { return QString::number(bytes / kMiB) + " MB"; }
 
 }  // namespace
 
@@ -65,8 +66,8 @@ QString precheck(const QString& path) {
   const FileKind kind = fileKindOf(path);
   if (info.size() == 0) return "Empty " + kindName(kind) + ", left out: " + shown;
   if (info.size() > sizeLimit(kind)) {
-    return "File too large for a " + kindName(kind) + " (" + sizeText(info.size()) + ", at most " +
-           sizeText(sizeLimit(kind)) + "), left out: " + shown;
+    return "File too large (" + QString::number(info.size()) + " bytes; the limit for " +
+           QString::fromLatin1(limitOf(kind).plural) + " is " + sizeText(sizeLimit(kind)) + "), left out: " + shown;
   }
   return {};
 }
