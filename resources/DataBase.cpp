@@ -91,9 +91,11 @@ void DataBase::on_dataLoaded() {
   loader_->waitUntilDone();
   const QList<osg::ref_ptr<osg::Node>> results = loader_->results();
   const QList<std::shared_ptr<QFileInfo>> files = loader_->loadedFiles();
-  for (const QString& failure : loader_->failures()) emit signal_error(failure);
+  if (!loader_->isCancelled()) {
+    for (const QString& failure : loader_->failures()) emit signal_error(failure);
+  }
   if (loader_->isCancelled()) {
-    // Nothing of a cancelled load is added.
+    // Nothing of a cancelled load is added or reported.
   } else if (results.isEmpty()) {
     QStringList paths;
     for (const auto& file : loader_->files()) paths.append(QDir::toNativeSeparators(file->absoluteFilePath()));

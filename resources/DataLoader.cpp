@@ -56,11 +56,6 @@ void DataLoader::readFiles() {
     results_.append(node);
     loadedFiles_.append(file);
   }
-  if (cancelled_) {
-    results_.clear();
-    loadedFiles_.clear();
-    failures_.clear();
-  }
   emit signal_finished();
 }
 

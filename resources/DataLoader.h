@@ -36,7 +36,7 @@ class DataLoader : public QObject, public QRunnable {
   // A message naming each file that could not be read and that nobody reported yet. A bad file
   // never stops the others from loading.
   const QStringList& failures() const { return failures_; }
-  // Thread-safe: the run stops before its next file and drops what it read.
+  // Thread-safe: the run stops before its next file; the model adds nothing of a cancelled load.
   void cancel() { cancelled_ = true; }
   bool isCancelled() const { return cancelled_; }
 
