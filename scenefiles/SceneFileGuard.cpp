@@ -60,14 +60,33 @@ Verdict SceneFileGuard::check(const QString& path) {
     if (verdict.isBad()) report(key, verdict);
     return verdict;
   }
-  verdict = pool_.check(QFileInfo(path).absoluteFilePath());
+  return askHelper(key, path);
+}
+
+Verdict SceneFileGuard::askHelper(const QString& key, const QString& path) {
+  std::promise<Verdict> promise;
+  std::shared_future<Verdict> running;
+  {
+    std::lock_guard<std::mutex> lock(inFlightMutex_);
+    const auto found = inFlight_.find(key);
+    if (found != inFlight_.end()) {
+      running = found->second;
+    } else {
+      inFlight_.emplace(key, promise.get_future().share());
+    }
+  }
+  if (running.valid()) return running.get();
+  const Verdict verdict = pool_.check(QFileInfo(path).absoluteFilePath());
   if (verdict.state == Verdict::Unchecked) {
     static std::once_flag warned;
     std::call_once(warned, [] { qDebug() << "No scene file helper could be started; files are read unchecked"; });
-    return verdict;
+  } else {
+    cache_.insert(key, verdict);
+    if (verdict.isBad()) report(key, verdict);
   }
-  cache_.insert(key, verdict);
-  if (verdict.isBad()) report(key, verdict);
+  promise.set_value(verdict);
+  std::lock_guard<std::mutex> lock(inFlightMutex_);
+  inFlight_.erase(key);
   return verdict;
 }
 

@@ -4,6 +4,8 @@
 #include <QSet>
 #include <QString>
 
+#include <future>
+#include <map>
 #include <memory>
 #include <mutex>
 
@@ -54,12 +56,17 @@ class SceneFileGuard : public QObject {
 
  private:
   void report(const QString& key, const Verdict& verdict);
+  Verdict askHelper(const QString& key, const QString& path);
 
   const QString cacheFile_;
   VerdictCache cache_;
   HelperPool pool_;
   std::mutex reportedMutex_;
   QSet<QString> reported_;
+  // Checks under way, by key: the tile bounds reader and the pager often ask for the same file
+  // at once, and one helper read answers both.
+  std::mutex inFlightMutex_;
+  std::map<QString, std::shared_future<Verdict>> inFlight_;
 };
 
 }  // namespace scenefiles

@@ -1,4 +1,5 @@
 #include <QTemporaryDir>
+#include <QtConcurrent>
 #include <QtTest>
 
 #include <osgDB/ReadFile>
@@ -131,6 +132,25 @@ class SceneFileGuardTest : public QObject {
     QCOMPARE(bad.count(), 2);
     QVERIFY(bad.at(0).at(0).toString().contains(QDir::toNativeSeparators(crash)));
     QVERIFY(bad.at(1).at(0).toString().contains("longer than"));
+  }
+
+  // Two readers asking for one file at once (the tile bounds reader and the pager) share a read.
+  void concurrentChecksShareOneRead() {
+#ifdef _WIN32
+    QSKIP("helpers are POSIX only");
+#endif
+    const QString log = dir_.filePath("reads.log");
+    const QString helper = writeScript(dir_.filePath("slow-helper.sh"),
+                                       "while read path; do echo \"$path\" >> '" + log.toUtf8() +
+                                           "'; sleep 1; echo ok; done\n");
+    SceneFileGuard guard(settingsWith(helper));
+    QFuture<Verdict> first = QtConcurrent::run([&] { return guard.check(good_); });
+    QFuture<Verdict> second = QtConcurrent::run([&] { return guard.check(good_); });
+    QCOMPARE(first.result().state, Verdict::Good);
+    QCOMPARE(second.result().state, Verdict::Good);
+    QFile reads(log);
+    QVERIFY(reads.open(QIODevice::ReadOnly));
+    QCOMPARE(reads.readAll().count('\n'), 1);
   }
 
   // The second run needs no helper for known files; a changed or unknown file does, and a
