@@ -3,6 +3,7 @@
 #include "app/ProcessSetup.h"
 #include "img/images/Images.h"
 #include "me/Augments.h"
+#include "scenefiles/SceneFileGuard.h"
 #include "shell/MessageDialogs.h"
 #include "shell/VexaEditor.h"
 #include "vxdb/Database.h"
@@ -37,6 +38,12 @@ int main(int argc, char* argv[]) {
     // unless the run is unattended.
     for (const QString& problem : problems) std::cerr << problem.toStdString() << std::endl;
 
+    // Before any scene file is read; it outlives the window, and saves its verdicts when it goes.
+    scenefiles::SceneFileGuard::Settings guardSettings;
+    guardSettings.cacheFile = scenefiles::SceneFileGuard::defaultCacheFile();
+    scenefiles::SceneFileGuard guard(guardSettings);
+    scenefiles::SceneFileGuard::install(&guard);
+
     VexaEditor editor;
     // Without a window manager (a bare X server) maximizing does nothing; start at full size anyway.
     editor.setGeometry(QGuiApplication::primaryScreen()->availableGeometry());
@@ -47,7 +54,9 @@ int main(int argc, char* argv[]) {
     editor.openStartupFiles(files);
     if (!problems.isEmpty() && options.render_directory.empty())
       QTimer::singleShot(0, &editor, [problems] { qvx::criticalBox(problems.join(QStringLiteral("\n"))); });
-    return application.exec();
+    const int exitCode = application.exec();
+    scenefiles::SceneFileGuard::install(nullptr);
+    return exitCode;
   } catch (...) {
     return reportUncaughtException(true);
   }

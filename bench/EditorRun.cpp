@@ -15,6 +15,7 @@
 #include "bench/RunProbe.h"
 #include "me/TreeStructure.h"
 #include "resources/DataBase.h"
+#include "scenefiles/SceneFileGuard.h"
 #include "viewer/AugmentController.h"
 #include "viewer/MeshViewerCanvas.h"
 #include "viewer/ViewerEventAdapter.h"
@@ -49,6 +50,13 @@ int runEditor(int& argc, char** argv, const BenchOptions& options, const DataSet
     exitCode = code;
     app.exit(code);
   };
+
+  // Every file is checked by the scene file helpers, as in the editor. Without a verdict cache
+  // (VEXA_BENCH_VERDICT_CACHE names one) each run pays the cold cost.
+  scenefiles::SceneFileGuard::Settings guardSettings;
+  guardSettings.cacheFile = qEnvironmentVariable("VEXA_BENCH_VERDICT_CACHE");
+  scenefiles::SceneFileGuard guard(guardSettings);
+  scenefiles::SceneFileGuard::install(&guard);
 
   QWidget window;
   window.setWindowTitle(QStringLiteral("viewer-bench-run editor"));

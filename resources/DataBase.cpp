@@ -1,5 +1,7 @@
 #include "resources/DataBase.h"
 
+#include <QDir>
+
 #include "resources/DataLoader.h"
 #include "resources/TileBoundsReader.h"
 
@@ -88,9 +90,17 @@ void DataBase::on_dataLoaded() {
   }
   loader_->waitUntilDone();
   const QList<osg::ref_ptr<osg::Node>> results = loader_->results();
-  const QList<std::shared_ptr<QFileInfo>> files = loader_->files();
-  if (results.isEmpty()) {
-    emit signal_error("could not load mesh resource");
+  const QList<std::shared_ptr<QFileInfo>> files = loader_->loadedFiles();
+  if (!loader_->isCancelled()) {
+    for (const QString& failure : loader_->failures()) emit signal_error(failure);
+  }
+  if (loader_->isCancelled()) {
+    // Nothing of a cancelled load is added or reported.
+  } else if (results.isEmpty()) {
+    QStringList paths;
+    for (const auto& file : loader_->files()) paths.append(QDir::toNativeSeparators(file->absoluteFilePath()));
+    emit signal_error(paths.isEmpty() ? QString("could not load mesh resource")
+                                      : "could not load mesh resource: " + paths.join(", "));
   } else {
     for (int i = 0; i < results.size() && i < files.size(); ++i) addLoadedNode(results[i], *files[i]);
     readMissingTileBounds();
@@ -100,6 +110,11 @@ void DataBase::on_dataLoaded() {
   finishLoader();
   emit signal_loadingDone();
   startNextRequest();
+}
+
+void DataBase::cancelLoad() {
+  pending_.clear();
+  if (loader_) loader_->cancel();
 }
 
 void DataBase::on_dataNotLoaded(QString errorString) {

@@ -5,7 +5,9 @@
 #include <QObject>
 #include <QRunnable>
 #include <QString>
+#include <QStringList>
 
+#include <atomic>
 #include <memory>
 
 #include <osg/Node>
@@ -27,8 +29,16 @@ class DataLoader : public QObject, public QRunnable {
   void run() override;
 
   const QList<std::shared_ptr<QFileInfo>>& files() const { return files_; }
-  // One node per file, in file order; complete only after signal_finished.
+  // One node per file that could be read, in file order, with its file; complete only after
+  // signal_finished.
   const QList<osg::ref_ptr<osg::Node>>& results() const { return results_; }
+  const QList<std::shared_ptr<QFileInfo>>& loadedFiles() const { return loadedFiles_; }
+  // A message naming each file that could not be read and that nobody reported yet. A bad file
+  // never stops the others from loading.
+  const QStringList& failures() const { return failures_; }
+  // Thread-safe: the run stops before its next file; the model adds nothing of a cancelled load.
+  void cancel() { cancelled_ = true; }
+  bool isCancelled() const { return cancelled_; }
 
   // Hands the loader to the global thread pool.
   void start();
@@ -47,6 +57,9 @@ class DataLoader : public QObject, public QRunnable {
 
   QList<std::shared_ptr<QFileInfo>> files_;
   QList<osg::ref_ptr<osg::Node>> results_;
+  QList<std::shared_ptr<QFileInfo>> loadedFiles_;
+  QStringList failures_;
+  std::atomic_bool cancelled_{false};
   // Shared with run(), which releases it as its very last step: the model may delete the loader
   // right after, so run() must not touch any member by then.
   std::shared_ptr<QSemaphore> done_;

@@ -5,6 +5,8 @@
 #include <osgDB/Options>
 #include <osgDB/Registry>
 
+#include "scenefiles/SceneFileGuard.h"
+
 namespace MeshTree {
 
 namespace {
@@ -15,8 +17,11 @@ QMap<QString, TileBounds> readBatch(const QStringList& files, const std::shared_
   osg::ref_ptr<osgDB::Options> options = new osgDB::Options;
   options->setObjectCacheHint(osgDB::Options::CACHE_NONE);
   QMap<QString, TileBounds> results;
+  scenefiles::SceneFileGuard* guard = scenefiles::SceneFileGuard::installed();
   for (const QString& file : files) {
     if (*stop) break;
+    // Reading the implementation directly skips the registry's callbacks, the guard's among them.
+    if (guard && guard->check(file).isBad()) continue;
     osgDB::ReaderWriter::ReadResult read =
         osgDB::Registry::instance()->readNodeImplementation(file.toUtf8().toStdString(), options.get());
     TileBounds bounds;

@@ -7,6 +7,7 @@
 #include "shell/MeshSuffixes.h"
 #include "shell/MessageDialogs.h"
 #include "shell/SidePanel.h"
+#include "scenefiles/SceneFileGuard.h"
 #include "tools/BusyScreen.h"
 #include "ui_MeshViewer.h"
 #include "viewer/AugmentController.h"
@@ -97,6 +98,9 @@ MeshViewer::MeshViewer(QWidget* parent) : QWidget(parent), ui_(new Ui::MeshViewe
   connect(database_.get(), &MeshTree::DataBase::signal_newData, this, &MeshViewer::on_newResource);
   connect(database_.get(), &MeshTree::DataBase::signal_clearData, tree_, &MeshTree::Tree::on_clear);
   connect(database_.get(), &MeshTree::DataBase::signal_error, this, &MeshViewer::signal_error);
+  connect(busyScreen_, &BusyScreen::signal_cancel, database_.get(), &MeshTree::DataBase::cancelLoad);
+  if (auto* guard = scenefiles::SceneFileGuard::installed())
+    connect(guard, &scenefiles::SceneFileGuard::signal_badFile, this, &MeshViewer::signal_error);
   connect(database_.get(), &MeshTree::DataBase::signal_loadingDone, this, &MeshViewer::on_loadingDone);
   connect(canvas_, &MeshViewerCanvas::signal_shortcut, this, &MeshViewer::on_shortcut);
   connect(canvas_, &MeshViewerCanvas::signal_fovChanged, this, &MeshViewer::slot_fovChanged);

@@ -3,6 +3,8 @@
 #include <QDebug>
 #include <QEvent>
 #include <QFileInfo>
+#include <QFutureWatcher>
+#include <QtConcurrent>
 #include <QKeyEvent>
 #include <QLayout>
 #include <QMouseEvent>
@@ -12,7 +14,6 @@
 #include "viewer/Picking.h"
 #include "viewer/Shaders.h"
 #include "viewer/ViewerMath.h"
-#include "viewer/visitors/ViewerTextureVisitor.h"
 
 namespace qvx {
 namespace viewer {
@@ -356,12 +357,40 @@ void ViewerEventAdapter::addDisplayUniforms(osg::StateSet* stateSet, bool withHe
 }
 
 void ViewerEventAdapter::analyseTextures(osg::Node* node) {
-  ViewerTextureVisitor visitor;
-  node->accept(visitor);
-  hasTexture_->set(visitor.hasTexture());
-  hasVertexColors_->set(visitor.hasVertexColors());
-  applyDefaultDisplayModes();
+  if (runningAnalysis_) runningAnalysis_->cancel();
+  runningAnalysis_ = nullptr;
+  auto analysis = std::make_shared<TextureAnalysis>(node);
+  applyTextureFindings(analysis->findings());
   on_setPolygonMode(osg::PolygonMode::FILL);
+  if (!analysis->needsFiles()) return;
+
+  runningAnalysis_ = analysis;
+  auto* watcher = new QFutureWatcher<void>(this);
+  connect(watcher, &QFutureWatcher<void>::finished, this, [this, watcher, analysis] {
+    watcher->deleteLater();
+    if (runningAnalysis_ != analysis) return;
+    runningAnalysis_ = nullptr;
+    const TextureFindings found = analysis->findings();
+    if (found.hasTexture == hasTexture() && found.hasVertexColors == hasVertexColors()) return;
+    if (!editingView_) {
+      applyTextureFindings(found);
+      return;
+    }
+    // The editing view keeps its plain look; the modes it returns to follow the data.
+    hasTexture_->set(found.hasTexture);
+    hasVertexColors_->set(found.hasVertexColors);
+    const DisplayModes modes = defaultDisplayModes(found.hasTexture, found.hasVertexColors);
+    savedTextureMode_ = modes.textureMode;
+    savedShadingMode_ = modes.shadingMode;
+    updateShaderDefines();
+  });
+  watcher->setFuture(QtConcurrent::run([analysis] { analysis->readFiles(); }));
+}
+
+void ViewerEventAdapter::applyTextureFindings(const TextureFindings& findings) {
+  hasTexture_->set(findings.hasTexture);
+  hasVertexColors_->set(findings.hasVertexColors);
+  applyDefaultDisplayModes();
 }
 
 }  // namespace viewer

@@ -20,6 +20,7 @@
 
 #include "me/TreeStructure.h"
 #include "viewer/CameraManipulator.h"
+#include "viewer/visitors/TextureAnalysis.h"
 
 class QEvent;
 class QWidget;
@@ -136,7 +137,9 @@ class ViewerEventAdapter : public QObject {
   // The display uniforms on `stateSet`; with heights also minHeight and maxHeight. The state set
   // also receives the mesh programs' preprocessor symbols, kept in step with the uniforms.
   void addDisplayUniforms(osg::StateSet* stateSet, bool withHeights);
-  // Texture visitor over `node`, then the default display modes and a filled polygon mode.
+  // Texture analysis of `node`, then the default display modes and a filled polygon mode. Tile
+  // files the analysis must read are read on the thread pool; their findings follow on the GUI
+  // thread, unless a newer analysis has started meanwhile.
   void analyseTextures(osg::Node* node);
 
  private:
@@ -147,6 +150,7 @@ class ViewerEventAdapter : public QObject {
   // After any change of the uniforms that select a mesh's colour path.
   void updateShaderDefines();
   std::map<std::string, std::string> shaderDefines() const;
+  void applyTextureFindings(const TextureFindings& findings);
 
   osg::ref_ptr<osgViewer::View> view_;
   osg::ref_ptr<CameraManipulator> manipulator_;
@@ -170,6 +174,8 @@ class ViewerEventAdapter : public QObject {
   osg::ref_ptr<osg::Group> sceneRoot_;
   // State sets of the current scene that carry the display uniforms.
   std::vector<osg::observer_ptr<osg::StateSet>> displayStateSets_;
+  // The analysis whose files are being read, if any.
+  std::shared_ptr<TextureAnalysis> runningAnalysis_;
 };
 
 }  // namespace viewer

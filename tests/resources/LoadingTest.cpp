@@ -157,17 +157,38 @@ class LoadingTest : public QObject {
     QCOMPARE(itemsOf(dataBase).size(), 1);
   }
 
-  void anUnreadableFileStopsTheWholeLoad() {
+  // One unreadable file costs only itself; when nothing could be read the message names the files.
+  void anUnreadableFileIsLeftOutAndNamed() {
     DataBase dataBase;
     QSignalSpy errors(&dataBase, &DataBase::signal_error);
-    QSignalSpy busy(&dataBase, &DataBase::signal_busy);
     QSignalSpy newData(&dataBase, &DataBase::signal_newData);
     QVERIFY(loadAndWait(dataBase, [&] { dataBase.loadFiles({plainA_, garbage_, plainB_}); }));
-    QCOMPARE(errorsOf(errors), QStringList({"Could not read file: " + garbage_}));
-    QCOMPARE(busy.last(), QVariantList({false, "Could not read file: " + garbage_}));
+    QCOMPARE(errorsOf(errors), QStringList({"Could not read file: " + native(garbage_)}));
+    QCOMPARE(newData.count(), 1);
+    QCOMPARE(itemsOf(dataBase).size(), 2);
+    QVERIFY(!dataBase.isLoading());
+
+    DataBase alone;
+    QSignalSpy aloneErrors(&alone, &DataBase::signal_error);
+    QVERIFY(loadAndWait(alone, [&] { alone.loadFiles({garbage_}); }));
+    QCOMPARE(errorsOf(aloneErrors), QStringList({"Could not read file: " + native(garbage_),
+                                                 "could not load mesh resource: " + native(garbage_)}));
+  }
+
+  void cancelDropsTheLoad() {
+    DataBase dataBase;
+    QSignalSpy newData(&dataBase, &DataBase::signal_newData);
+    QVERIFY(loadAndWait(dataBase, [&] {
+      dataBase.loadFiles({plainA_, plainB_});
+      dataBase.loadFiles({plainOther_});
+      dataBase.cancelLoad();
+    }));
     QCOMPARE(newData.count(), 0);
     QVERIFY(dataBase.groups().isEmpty());
     QVERIFY(!dataBase.isLoading());
+    // The next load works as usual.
+    QVERIFY(loadAndWait(dataBase, [&] { dataBase.loadFiles({plainOther_}); }));
+    QCOMPARE(itemsOf(dataBase).size(), 1);
   }
 
   void plainMeshesArePagedInThroughAWrapper() {

@@ -254,7 +254,8 @@ class MeshViewerCanvasTest : public QObject {
     QVERIFY(mesh);
     AugmentController augments;
     adapter_->setScene(mesh, augments.root(), nullptr, vx::me::TileMain);
-    QCOMPARE(adapter_->textureMode(), 0);
+    // The tiles are not paged in yet: their textures are found by reading them in the background.
+    QTRY_COMPARE_WITH_TIMEOUT(adapter_->textureMode(), 0, 60000);
     canvas_->on_zoomReset();
     QVERIFY(waitUntilPaged());
 

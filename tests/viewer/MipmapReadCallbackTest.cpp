@@ -6,6 +6,7 @@
 #include <osgDB/ReadFile>
 #include <osgDB/WriteFile>
 
+#include "scenefiles/SceneFileGuard.h"
 #include "viewer/MipmapReadCallback.h"
 
 namespace {
@@ -49,6 +50,23 @@ class MipmapReadCallbackTest : public QObject {
     QVERIFY(readTexture && readTexture->getImage());
     QCOMPARE(readTexture->getImage()->getNumMipmapLevels(), 5u);
     QCOMPARE(before->reads, 1);
+
+    // The scene file guard chains in front: a bad file stops there, a good one is still mipmapped.
+    scenefiles::SceneFileGuard::Settings settings;
+    settings.helpers = 1;
+    scenefiles::SceneFileGuard guard(settings);
+    scenefiles::SceneFileGuard::install(&guard);
+    const QString bad = QDir(folder.path()).filePath("noise.osgb");
+    QFile noise(bad);
+    QVERIFY(noise.open(QIODevice::WriteOnly) && noise.write(QByteArray(4000, '\x7f')) == 4000);
+    noise.close();
+    QVERIFY(!osgDB::readRefNodeFile(bad.toStdString()));
+    QCOMPARE(before->reads, 1);
+    read = osgDB::readRefNodeFile(file);
+    readTexture = dynamic_cast<osg::Texture2D*>(read->getStateSet()->getTextureAttribute(0, osg::StateAttribute::TEXTURE));
+    QCOMPARE(readTexture->getImage()->getNumMipmapLevels(), 5u);
+    QCOMPARE(before->reads, 2);
+    scenefiles::SceneFileGuard::install(nullptr);
   }
 };
 

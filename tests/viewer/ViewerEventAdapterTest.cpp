@@ -11,6 +11,7 @@
 
 #include "TestScenes.h"
 #include "demo/DemoProject.h"
+#include "tests/platform/me/TileFixtures.h"
 #include "resources/MeshTreeGroup.h"
 #include "resources/MeshTreeItem.h"
 #include "resources/DataBase.h"
@@ -138,6 +139,25 @@ class ViewerEventAdapterTest : public QObject {
     adapter->setShadingMode(2);
     send(*adapter, QEvent::KeyPress, Qt::Key_L);
     QCOMPARE(adapter->shadingMode(), 2);
+  }
+
+  // Tiles that are not paged in are read on the thread pool; their findings follow on this
+  // thread, and a newer scene overrides an older one still being read.
+  void textureFindingsFromFilesFollowTheScene() {
+    QTemporaryDir dir;
+    osg::ref_ptr<osg::Node> tiles = metest::loadLikeLoader(metest::writeTileSet(dir.filePath("mesh")));
+    auto adapter = makeAdapter();
+    adapter->setScene(tiles, new osg::Group, nullptr, vx::me::TileMain);
+    QVERIFY(!adapter->hasTexture());
+    QTRY_VERIFY_WITH_TIMEOUT(adapter->hasTexture(), 60000);
+    QCOMPARE(adapter->textureMode(), 0);
+
+    adapter->setScene(tiles, new osg::Group, nullptr, vx::me::TileMain);
+    adapter->setScene(makeQuadScene(10, 0, false, true), new osg::Group, nullptr, vx::me::NoPagedLOD);
+    QThreadPool::globalInstance()->waitForDone();
+    QCoreApplication::sendPostedEvents();
+    QVERIFY(!adapter->hasTexture());
+    QCOMPARE(adapter->textureMode(), 1);
   }
 
   // Tile bounds are read in the background: the range reaches the uniforms when they arrive,

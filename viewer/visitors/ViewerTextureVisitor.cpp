@@ -1,6 +1,7 @@
 #include "viewer/visitors/ViewerTextureVisitor.h"
 
 #include <QDebug>
+#include <algorithm>
 #include <QString>
 #include <osg/Texture2D>
 #include <osgDB/ReadFile>
@@ -10,8 +11,8 @@
 namespace qvx {
 namespace viewer {
 
-ViewerTextureVisitor::ViewerTextureVisitor()
-    : osg::NodeVisitor(osg::NodeVisitor::TRAVERSE_ALL_CHILDREN) {}
+ViewerTextureVisitor::ViewerTextureVisitor(bool readFiles)
+    : osg::NodeVisitor(osg::NodeVisitor::TRAVERSE_ALL_CHILDREN), readFiles_(readFiles) {}
 
 void ViewerTextureVisitor::apply(osg::Node& node) {
   if (!done_) traverse(node);
@@ -35,8 +36,24 @@ void ViewerTextureVisitor::apply(osg::PagedLOD& node) {
   const std::string databasePath = node.getDatabasePath();
   // Levels already paged in were visited above; reading them again would find nothing new.
   for (unsigned int i = node.getNumChildren(); i < node.getNumFileNames() && !done_; ++i) {
+    if (static_cast<int>(seenFiles_.size()) >= maxFiles_) break;
     const std::string& fileName = node.getFileName(i);
     if (!fileName.empty()) visitFile(vx::me::joinDatabasePath(databasePath, fileName));
+  }
+}
+
+void ViewerTextureVisitor::continueWith(const ViewerTextureVisitor& earlier) {
+  inspectedGeometries_ = earlier.inspectedGeometries_;
+  hasTexture_ = earlier.hasTexture_;
+  hasVertexColors_ = earlier.hasVertexColors_;
+  done_ = earlier.done_;
+  for (const std::string& file : earlier.seenFiles_) {
+    if (std::find(earlier.pendingFiles_.begin(), earlier.pendingFiles_.end(), file) == earlier.pendingFiles_.end())
+      seenFiles_.insert(file);
+  }
+  for (const std::string& file : earlier.pendingFiles_) {
+    if (done_) break;
+    visitFile(file);
   }
 }
 
@@ -51,20 +68,25 @@ bool ViewerTextureVisitor::textureReaches(const osg::Geometry& geometry) const {
         state->getTextureAttribute(0, osg::StateAttribute::TEXTURE);
     if (!attribute) continue;
     const auto* texture = dynamic_cast<const osg::Texture2D*>(attribute);
-    return texture && texture->getImage();
+    // The database pager lets textures of paged-in tiles drop their image once uploaded; such a
+    // texture still has its size.
+    return texture && (texture->getImage() || texture->getTextureWidth() > 0);
   }
   return false;
 }
 
 void ViewerTextureVisitor::visitFile(const std::string& path) {
-  if (!openFiles_.insert(path).second) return;
+  if (!seenFiles_.insert(path).second) return;
+  if (!readFiles_) {
+    pendingFiles_.push_back(path);
+    return;
+  }
   osg::ref_ptr<osg::Node> loaded = osgDB::readRefNodeFile(path);
   if (loaded) {
     loaded->accept(*this);
   } else {
     qDebug().noquote() << QStringLiteral("Couldn't check file for texture: ") + QString::fromStdString(path);
   }
-  openFiles_.erase(path);
 }
 
 bool ViewerTextureVisitor::hasTexture() const { return hasTexture_; }

@@ -95,6 +95,44 @@ class ViewerTextureVisitorTest : public QObject {
              QStringList() << "Couldn't check file for texture: " + dir.path() + "/Tile_0_0/Tile_0_0.osgb");
   }
 
+  // The pager lets an uploaded texture drop its image; it is still a texture.
+  void uploadedTextureWithoutImageCounts() {
+    osg::ref_ptr<osg::Group> uploaded = makeQuadScene(1, 0);
+    osg::ref_ptr<osg::Texture2D> texture = new osg::Texture2D;
+    texture->setTextureSize(64, 64);
+    geometryOf(uploaded)->getOrCreateStateSet()->setTextureAttributeAndModes(0, texture);
+    QVERIFY(inspect(uploaded).texture);
+  }
+
+  // A damaged tile can hold any number of file names: each is read once, and only a few.
+  void manyFileNamesReadOnlyAFew() {
+    QTemporaryDir dir;
+    osg::ref_ptr<osg::PagedLOD> many = new osg::PagedLOD;
+    many->setDatabasePath(dir.path().toStdString());
+    for (unsigned int i = 0; i < 5000; ++i) many->setFileName(i, "missing_" + std::to_string(i % 2500) + ".osgb");
+    inspect(many);
+    QVERIFY(debugMessages.size() <= 8);
+    QVERIFY(!debugMessages.isEmpty());
+  }
+
+  void cutTileEnds() {
+    QTemporaryDir dir;
+    const QString index = metest::writeTileSet(dir.filePath("mesh"));
+    for (double fraction : {0.2, 0.5}) {
+      for (int x = 0; x < 2; ++x) {
+        for (int y = 0; y < 2; ++y) {
+          const QString tile = metest::tileRootPath(dir.filePath("mesh"), x, y);
+          QFile file(tile);
+          QVERIFY(file.open(QIODevice::ReadWrite));
+          file.resize(static_cast<qint64>(file.size() * fraction));
+        }
+      }
+      debugMessages.clear();
+      inspect(metest::loadLikeLoader(index));
+      QVERIFY(debugMessages.size() <= 8 * 4);
+    }
+  }
+
   void selfReferencingFileEnds() {
     QTemporaryDir dir;
     osg::ref_ptr<osg::PagedLOD> self = new osg::PagedLOD;

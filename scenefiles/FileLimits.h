@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QString>
+#include <QtGlobal>
+
+namespace scenefiles {
+
+// What a scene file is, judged by its name; each kind has its own size limit.
+enum class FileKind { IndexFile, TileFile, SceneFile, PlyMesh, ObjMesh, OtherFile };
+
+FileKind fileKindOf(const QString& path);
+QString kindName(FileKind kind);
+// Far beyond any plausible file of the kind: reading more would only exhaust memory.
+qint64 sizeLimit(FileKind kind);
+
+// Checks that are safe without reading the file: it must be a regular file (a FIFO would block
+// its reader forever), not empty, and within the size limit of its kind. Empty when the file may
+// go to a reader, otherwise a message naming the file.
+QString precheck(const QString& path);
+
+}  // namespace scenefiles

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QString>
+
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+#include "scenefiles/Verdict.h"
+
+namespace scenefiles {
+
+// Helper processes that read scene files on the editor's behalf: one path per line on their
+// standard input, one verdict per line on their standard output ("ok" or "unreadable"). A helper
+// that dies or does not answer in time was taken down by the file; it is killed and the next
+// check starts a new one. At most `size` helpers run, each serving one check at a time, so
+// reading threads check in parallel.
+class HelperPool {
+ public:
+  HelperPool(QString program, int size, int timeoutMs);
+  ~HelperPool();
+  HelperPool(const HelperPool&) = delete;
+  HelperPool& operator=(const HelperPool&) = delete;
+
+  // Thread-safe. Unchecked when no helper can be started.
+  Verdict check(const QString& path);
+  // Helpers started so far, restarts included.
+  int startedHelpers() const;
+
+ private:
+  struct Helper;
+  std::unique_ptr<Helper> acquire();
+  void release(std::unique_ptr<Helper> helper);
+
+  const QString program_;
+  const int size_;
+  const int timeoutMs_;
+  mutable std::mutex mutex_;
+  std::condition_variable idleChanged_;
+  std::vector<std::unique_ptr<Helper>> idle_;
+  int running_ = 0;
+  int started_ = 0;
+};
+
+}  // namespace scenefiles

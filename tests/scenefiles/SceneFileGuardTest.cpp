@@ -1,0 +1,200 @@
+#include <QTemporaryDir>
+#include <QtConcurrent>
+#include <QtTest>
+
+#include <osgDB/ReadFile>
+#include <osgDB/WriteFile>
+
+#include "scenefiles/FileLimits.h"
+#include "scenefiles/SceneFileGuard.h"
+#include "tests/scenefiles/DamagedFiles.h"
+#include "tests/viewer/TestScenes.h"
+
+using scenefiles::SceneFileGuard;
+using scenefiles::Verdict;
+
+namespace {
+
+SceneFileGuard::Settings settingsWith(const QString& helper, const QString& cacheFile = {}, int timeoutMs = 60000) {
+  SceneFileGuard::Settings settings;
+  settings.helperProgram = helper;
+  settings.cacheFile = cacheFile;
+  settings.helpers = 2;
+  settings.timeoutMs = timeoutMs;
+  return settings;
+}
+
+QString writeScript(const QString& path, const QByteArray& body) {
+  damaged::writeBytes(path, "#!/bin/sh\n" + body);
+  QFile::setPermissions(path, QFile::permissions(path) | QFile::ExeOwner);
+  return path;
+}
+
+}  // namespace
+
+class SceneFileGuardTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void initTestCase() {
+    QVERIFY(dir_.isValid());
+    good_ = dir_.filePath("mesh/Tile_0_0/Tile_0_0.osgb");
+    QDir().mkpath(QFileInfo(good_).absolutePath());
+    QVERIFY(osgDB::writeNodeFile(*viewertest::makeQuadScene(10, 0, true), good_.toStdString()));
+  }
+
+  // Whatever is not a plausible file of its kind never reaches a reader, and the message names it.
+  void precheckRefusesWhatNoReaderShouldSee_data() {
+    QTest::addColumn<QString>("name");
+    QTest::newRow("tile") << "mesh/Tile_1_1/Tile_1_1.osgb";
+    QTest::newRow("index") << "mesh/Mesh.osgb";
+    QTest::newRow("ply") << "plain/model.ply";
+    QTest::newRow("obj") << "plain/model.obj";
+    QTest::newRow("osg") << "plain/model.osg";
+  }
+  void precheckRefusesWhatNoReaderShouldSee() {
+    QFETCH(QString, name);
+    const QString path = dir_.filePath(name);
+    const qint64 limit = scenefiles::sizeLimit(scenefiles::fileKindOf(path));
+
+    damaged::writeBytes(path, {});
+    QVERIFY(scenefiles::precheck(path).contains(QDir::toNativeSeparators(path)));
+    damaged::writeSparse(path, limit + 1);
+    QVERIFY(scenefiles::precheck(path).contains("too large"));
+    damaged::writeSparse(path, limit);
+    QVERIFY(scenefiles::precheck(path).isEmpty());
+    if (damaged::makeFifo(path)) QVERIFY(scenefiles::precheck(path).contains("Not a regular file"));
+    QFile::remove(path);
+    QVERIFY(!scenefiles::precheck(path).isEmpty());
+  }
+
+  void kindsFollowTheLayout() {
+    using scenefiles::FileKind;
+    QCOMPARE(scenefiles::fileKindOf("/p/Mesh.osgb"), FileKind::IndexFile);
+    QCOMPARE(scenefiles::fileKindOf("/p/Tile_3_4/Tile_3_4.osgb"), FileKind::TileFile);
+    QCOMPARE(scenefiles::fileKindOf("/p/Tile_3_4/Tile_3_4_L2_0.osgb"), FileKind::TileFile);
+    QCOMPARE(scenefiles::fileKindOf("/p/other.osgb"), FileKind::SceneFile);
+    QCOMPARE(scenefiles::fileKindOf("/p/a.PLY"), FileKind::PlyMesh);
+    // A 2 GB tile is far beyond any real one.
+    QVERIFY(scenefiles::sizeLimit(FileKind::TileFile) < 2048LL * 1024 * 1024);
+  }
+
+  // The real helper: what its readers accept is good, what they reject or die on is bad.
+  void helperJudgesRealFiles() {
+    SceneFileGuard guard(settingsWith({}));
+    QCOMPARE(guard.check(good_).state, Verdict::Good);
+
+    const QString ply = dir_.filePath("plain/bad_index.ply");
+    damaged::writePlyWithBadIndex(ply);
+    const Verdict badPly = guard.check(ply);
+    QCOMPARE(badPly.state, Verdict::Bad);
+    QVERIFY(badPly.message.contains(QDir::toNativeSeparators(ply)));
+
+    const QString noise = dir_.filePath("plain/noise.osgb");
+    damaged::writeRandom(noise, 4096, 7);
+    QCOMPARE(guard.check(noise).state, Verdict::Bad);
+
+    // Cut files are judged without taking this process down; a helper lost to one is replaced.
+    for (double fraction : {0.1, 0.2, 0.5, 0.9}) {
+      const QString cut = dir_.filePath(QString("cut/Tile_0_0_%1.osgb").arg(fraction));
+      damaged::writeTruncated(good_, cut, fraction);
+      QVERIFY(guard.check(cut).state != Verdict::Unchecked);
+    }
+    QCOMPARE(guard.check(good_).state, Verdict::Good);
+  }
+
+  void crashingOrHangingHelpersAreReplaced() {
+#ifdef _WIN32
+    QSKIP("helpers are POSIX only");
+#endif
+    const QString helper = writeScript(dir_.filePath("fake-helper.sh"),
+                                       "while read path; do\n"
+                                       "  case \"$path\" in\n"
+                                       "    *crash*) exit 3;;\n"
+                                       "    *hang*) exec sleep 30;;\n"
+                                       "    *) echo ok;;\n"
+                                       "  esac\n"
+                                       "done\n");
+    SceneFileGuard guard(settingsWith(helper, {}, 300));
+    QSignalSpy bad(&guard, &SceneFileGuard::signal_badFile);
+    const QString crash = dir_.filePath("crash.osgb");
+    const QString hang = dir_.filePath("hang.osgb");
+    damaged::writeBytes(crash, "x");
+    damaged::writeBytes(hang, "x");
+
+    QCOMPARE(guard.check(good_).state, Verdict::Good);
+    QCOMPARE(guard.check(crash).state, Verdict::Bad);
+    QCOMPARE(guard.check(hang).state, Verdict::Bad);
+    QCOMPARE(guard.check(good_).state, Verdict::Good);
+    QVERIFY(guard.startedHelpers() >= 2);
+    // Reported once each, naming the file; a cached bad verdict is not reported again.
+    QCOMPARE(guard.check(crash).state, Verdict::Bad);
+    QCOMPARE(bad.count(), 2);
+    QVERIFY(bad.at(0).at(0).toString().contains(QDir::toNativeSeparators(crash)));
+    QVERIFY(bad.at(1).at(0).toString().contains("longer than"));
+  }
+
+  // Two readers asking for one file at once (the tile bounds reader and the pager) share a read.
+  void concurrentChecksShareOneRead() {
+#ifdef _WIN32
+    QSKIP("helpers are POSIX only");
+#endif
+    const QString log = dir_.filePath("reads.log");
+    const QString helper = writeScript(dir_.filePath("slow-helper.sh"),
+                                       "while read path; do echo \"$path\" >> '" + log.toUtf8() +
+                                           "'; sleep 1; echo ok; done\n");
+    SceneFileGuard guard(settingsWith(helper));
+    QFuture<Verdict> first = QtConcurrent::run([&] { return guard.check(good_); });
+    QFuture<Verdict> second = QtConcurrent::run([&] { return guard.check(good_); });
+    QCOMPARE(first.result().state, Verdict::Good);
+    QCOMPARE(second.result().state, Verdict::Good);
+    QFile reads(log);
+    QVERIFY(reads.open(QIODevice::ReadOnly));
+    QCOMPARE(reads.readAll().count('\n'), 1);
+  }
+
+  // The second run needs no helper for known files; a changed or unknown file does, and a
+  // damaged cache is as good as none.
+  void verdictsPersist() {
+    const QString cache = dir_.filePath("home/.VEXA/verdicts.json");
+    const QString noise = dir_.filePath("persist/noise.ply");
+    damaged::writeRandom(noise, 512, 3);
+    {
+      SceneFileGuard guard(settingsWith({}, cache));
+      QCOMPARE(guard.check(good_).state, Verdict::Good);
+      QCOMPARE(guard.check(noise).state, Verdict::Bad);
+    }
+    QVERIFY(QFileInfo(cache).isFile());
+    const QString missingHelper = dir_.filePath("no-such-helper");
+    {
+      SceneFileGuard guard(settingsWith(missingHelper, cache));
+      QSignalSpy bad(&guard, &SceneFileGuard::signal_badFile);
+      QCOMPARE(guard.check(good_).state, Verdict::Good);
+      QCOMPARE(guard.check(noise).state, Verdict::Bad);
+      QCOMPARE(bad.count(), 1);
+      damaged::writeRandom(noise, 600, 4);
+      QCOMPARE(guard.check(noise).state, Verdict::Unchecked);
+    }
+    damaged::writeBytes(cache, "{\"version\": 1, \"verdicts\": [tru");
+    SceneFileGuard guard(settingsWith(missingHelper, cache));
+    QCOMPARE(guard.check(good_).state, Verdict::Unchecked);
+  }
+
+  // Installed, the guard answers reads through the registry: a bad file reads as nothing.
+  void registryReadsAreGuarded() {
+    SceneFileGuard guard(settingsWith({}));
+    SceneFileGuard::install(&guard);
+    const QString ply = dir_.filePath("registry/bad_index.ply");
+    damaged::writePlyWithBadIndex(ply);
+    QVERIFY(!osgDB::readRefNodeFile(ply.toStdString()));
+    QVERIFY(osgDB::readRefNodeFile(good_.toStdString()));
+    SceneFileGuard::install(nullptr);
+  }
+
+ private:
+  QTemporaryDir dir_;
+  QString good_;
+};
+
+QTEST_GUILESS_MAIN(SceneFileGuardTest)
+#include "SceneFileGuardTest.moc"
