@@ -89,10 +89,15 @@ Tally fuzzReader(const Reader& reader, const RunOptions& options, const QString&
       case ChildProcess::Result::Rejected:
         ++tally.rejected;
         break;
-      case ChildProcess::Result::Crashed:
+      case ChildProcess::Result::Crashed: {
         ++tally.crashes;
-        keepInput(QDir(found).filePath("crashes/" + reader.name), index, reader.seeds[chosen], bytes, description, detail);
+        // Damage left by an earlier input could be what crashed; a fresh child tells.
+        QString again;
+        const bool alone = child.run(entry, options.timeoutMs, &again) == ChildProcess::Result::Crashed;
+        keepInput(QDir(found).filePath("crashes/" + reader.name), index, reader.seeds[chosen], bytes, description,
+                  detail + (alone ? ", again in a fresh child" : ", not again in a fresh child"));
         break;
+      }
       case ChildProcess::Result::Hung:
         ++tally.hangs;
         keepInput(QDir(found).filePath("hangs/" + reader.name), index, reader.seeds[chosen], bytes, description, detail);
