@@ -6,6 +6,7 @@
 
 #include "demo/CameraFlight.h"
 #include "demo/OutputFolder.h"
+#include "demo/SizeEstimate.h"
 #include "demo/TerrainModel.h"
 #include "demo/TiledMesh.h"
 #include "demo/TileLayout.h"
@@ -91,24 +92,16 @@ std::string logText(const DemoOptions& options, const MeshLayout& meshLayout, co
   return log.str();
 }
 
-}  // namespace
-
-void validateOptions(const DemoOptions& options) {
-  MeshLayout::fromOptions(options).validate();
-  if (options.images < 1 || options.images > 9999)
-    throw std::runtime_error("The number of images must lie between 1 and 9999, not " + std::to_string(options.images) + ".");
-}
-
-void writeDemoProject(const std::string& folder, const DemoOptions& options, const Progress& progress) {
-  validateOptions(options);
+// Writes the project into `out`; the paths that the files record name `root`, where `out` will be moved.
+void writeProjectFiles(const fs::path& out, const fs::path& root, const DemoOptions& options, const Steps& steps) {
   const MeshLayout meshLayout = MeshLayout::fromOptions(options);
-  const fs::path root = fs::absolute(fromUtf8(folder)).lexically_normal();
-  const Steps steps(progress);
+  const auto recorded = [&](const std::string& written) {
+    return toUtf8(root / fromUtf8(written).lexically_relative(out));
+  };
 
   steps.report(0, "Creating the project folders");
-  prepareEmptyFolder(root);
   for (const std::wstring& relative : layout::allFolders()) {
-    const fs::path folder = inProject(root, relative);
+    const fs::path folder = inProject(out, relative);
     std::error_code error;
     fs::create_directories(folder, error);
     if (error) throw std::runtime_error("Could not create " + toUtf8(folder) + ": " + error.message());
@@ -120,12 +113,14 @@ void writeDemoProject(const std::string& folder, const DemoOptions& options, con
   const auto tileProgress = [&](int done, int count) {
     steps.report(3 + 85 * done / count, "Writing mesh tiles " + std::to_string(done) + "/" + std::to_string(count));
   };
-  const TiledMeshResult meshes = writeTiledMeshes(
+  TiledMeshResult meshes = writeTiledMeshes(
       terrain, meshLayout,
-      {{inProject(root, layout::ResultsDsmMeshDir), 1}, {inProject(root, layout::ResultsDsmMeshForEditingDir), 2}},
+      {{inProject(out, layout::ResultsDsmMeshDir), 1}, {inProject(out, layout::ResultsDsmMeshForEditingDir), 2}},
       tileProgress);
-  writeTextFile(inProject(root, layout::DsmMeshListFile), lines(meshes.tileRoots[0]));
-  writeTextFile(inProject(root, layout::DsmMeshForEditingListFile), lines(meshes.tileRoots[1]));
+  for (auto& roots : meshes.tileRoots)
+    for (std::string& tileRoot : roots) tileRoot = recorded(tileRoot);
+  writeTextFile(inProject(out, layout::DsmMeshListFile), lines(meshes.tileRoots[0]));
+  writeTextFile(inProject(out, layout::DsmMeshForEditingListFile), lines(meshes.tileRoots[1]));
 
   steps.report(89, "Writing the camera flight");
   const std::vector<FlightCamera> cameras = planFlight(terrain, meshLayout, options.images);
@@ -135,7 +130,7 @@ void writeDemoProject(const std::string& folder, const DemoOptions& options, con
   for (const FlightCamera& camera : cameras) {
     const std::string name = camera.orientation.imageName();
     const std::string orientation = relativePath(layout::OrientationsDir, withoutExtension(name) + ".ori");
-    camera.orientation.writeFile(toUtf8(root / orientation));
+    camera.orientation.writeFile(toUtf8(out / orientation));
     orientationFiles.push_back(toUtf8(root / orientation));
     imageNames.push_back(name);
     vx::ProjectImage image;
@@ -144,12 +139,12 @@ void writeDemoProject(const std::string& folder, const DemoOptions& options, con
     image.orientationPath = orientation;
     project.addImage(image);
   }
-  vx::writeOrientationList(toUtf8(inProject(root, layout::OrientationListFile)), orientationFiles);
-  writeTextFile(inProject(root, layout::ImageColorListFile), lines(imageNames));
-  stereoTopology(cameras, meshLayout).saveTopology(toUtf8(inProject(root, layout::TopologyFile)));
+  vx::writeOrientationList(toUtf8(inProject(out, layout::OrientationListFile)), orientationFiles);
+  writeTextFile(inProject(out, layout::ImageColorListFile), lines(imageNames));
+  stereoTopology(cameras, meshLayout).saveTopology(toUtf8(inProject(out, layout::TopologyFile)));
 
   steps.report(94, "Registering the results in the project databases");
-  registerMeshes(root);
+  registerMeshes(out);
 
   steps.report(97, "Writing the project file");
   const osg::Vec3d low = meshLayout.origin + osg::Vec3d(0.0, 0.0, meshes.minHeight);
@@ -161,11 +156,29 @@ void writeDemoProject(const std::string& folder, const DemoOptions& options, con
   project.setGroundSampleDistance(meshLayout.tileSize / meshLayout.textureSize);
   project.setArea({{low.x(), low.y(), low.z()}}, {{high.x(), high.y(), high.z()}});
   project.setTopologyPath(layout::toUtf8(layout::TopologyFile));
-  writeTextFile(inProject(root, layout::CoordinateSystemFile), std::string(kWkt) + "\n");
-  writeTextFile(inProject(root, layout::LogFile), logText(options, meshLayout, terrain, options.images));
-  project.saveProjectFile(toUtf8(inProject(root, layout::ProjectFile)));
+  writeTextFile(inProject(out, layout::CoordinateSystemFile), std::string(kWkt) + "\n");
+  writeTextFile(inProject(out, layout::LogFile), logText(options, meshLayout, terrain, options.images));
+  project.saveProjectFile(toUtf8(inProject(out, layout::ProjectFile)));
+}
 
-  steps.report(100, "Done");
+}  // namespace
+
+void validateOptions(const DemoOptions& options) {
+  MeshLayout::fromOptions(options).validate();
+  if (options.images < 1 || options.images > 9999)
+    throw std::runtime_error("The number of images must lie between 1 and 9999, not " + std::to_string(options.images) + ".");
+}
+
+void writeDemoProject(const std::string& folder, const DemoOptions& options, const Progress& progress) {
+  validateOptions(options);
+  fs::path root = fs::absolute(fromUtf8(folder)).lexically_normal();
+  if (!root.has_filename()) root = root.parent_path();
+  requireEmptyOrAbsent(root);
+  requireFreeSpaceFor(root, estimateProjectBytes(options));
+  StagingFolder staging(root);
+  writeProjectFiles(staging.path(), root, options, Steps(progress));
+  staging.commit();
+  Steps(progress).report(100, "Done");
 }
 
 }  // namespace demo

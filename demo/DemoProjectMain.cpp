@@ -1,6 +1,9 @@
 // vexa-demo-project: writes a synthetic project folder for trying out and benchmarking the editor.
 
 #include <chrono>
+#include <cstdint>
+#include <limits>
+#include <stdexcept>
 #include <cstdio>
 #include <filesystem>
 #include <iostream>
@@ -33,17 +36,28 @@ class ProgressPrinter {
   int lastPercent_ = -100;
 };
 
+// The seed as a whole number that fits an unsigned 32-bit value; "-1" would otherwise wrap.
+unsigned parseSeed(const std::string& text) {
+  const bool digitsOnly = !text.empty() && text.size() <= 10 &&
+                          text.find_first_not_of("0123456789") == std::string::npos;
+  if (!digitsOnly || std::stoull(text) > std::numeric_limits<std::uint32_t>::max())
+    throw std::runtime_error("The seed must be a whole number from 0 to 4294967295, not " + text + ".");
+  return static_cast<unsigned>(std::stoull(text));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   demo::DemoOptions options;
   std::string output;
+  std::string seedText;
   po::options_description visible("Options");
   visible.add_options()("help,h", "show this help")(
       "tiles", po::value<int>(&options.tiles)->default_value(options.tiles), "tiles per side of the square mesh (N x N)")(
       "levels", po::value<int>(&options.levels)->default_value(options.levels), "levels of detail per tile")(
       "images", po::value<int>(&options.images)->default_value(options.images), "oriented images of the camera flight")(
-      "seed", po::value<unsigned>(&options.seed)->default_value(options.seed), "random seed; a seed always gives the same project");
+      "seed", po::value<std::string>(&seedText)->default_value(std::to_string(options.seed)),
+      "random seed 0 to 4294967295; a seed always gives the same project");
   po::options_description hidden;
   hidden.add_options()("output", po::value<std::string>(&output));
   po::options_description all;
@@ -69,6 +83,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   try {
+    options.seed = parseSeed(seedText);
     demo::validateOptions(options);
   } catch (const std::exception& error) {
     std::cerr << "vexa-demo-project: " << error.what() << "\n" << kUsage;

@@ -114,6 +114,7 @@ class DataBase : public QObject {
   void addPlainMesh(osg::ref_ptr<osg::Node> node, const QFileInfo& file, unsigned int structure);
   bool isLoaded(const QString& path) const;
   Group* findGroup(const QString& databasePath, int type) const;
+  Group* findGroupOfType(int type) const;
   Group* createGroup(const QString& name, int type, bool container, const QString& nodeName);
   // Deletes the groups that no tree took over.
   void deleteUnownedGroups();

@@ -122,12 +122,16 @@ void DataBase::addPlainMesh(osg::ref_ptr<osg::Node> node, const QFileInfo& file,
   }
 
   const QString folder = normalizedPath(file.absolutePath());
-  Group* group = findGroup(folder, PlainMesh);
+  // Plain meshes share one container whatever their folder; two groups of the same name could not
+  // be told apart in the tree.
+  Group* group = findGroupOfType(PlainMesh);
   if (!group) {
-    group = createGroup(kNonVexaMeshesLabel, PlainMesh, true, folder);
-    group->setToolTip(0, QString(kNonVexaMeshesLabel) + "\n" + folder);
+    group = createGroup(kNonVexaMeshesLabel, PlainMesh, true, kNonVexaMeshesLabel);
+    group->setToolTip(0, kNonVexaMeshesLabel);
     group->setTreeStructure(structure);
   }
+  const QString toolTip = group->toolTip(0);
+  if (!toolTip.split('\n').contains(folder)) group->setToolTip(0, toolTip + "\n" + folder);
   group->node()->addChild(wrapper.get());
 
   ItemSource source;
@@ -157,6 +161,13 @@ Group* DataBase::findGroup(const QString& databasePath, int type) const {
   for (Group* group : groups()) {
     const Item* first = group->firstItem();
     if (group->type() == type && first && samePath(first->source().databasePath, databasePath)) return group;
+  }
+  return nullptr;
+}
+
+Group* DataBase::findGroupOfType(int type) const {
+  for (Group* group : groups()) {
+    if (group->type() == type && group->firstItem()) return group;
   }
   return nullptr;
 }

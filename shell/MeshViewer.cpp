@@ -34,12 +34,16 @@
 #include <osgDB/DatabasePager>
 
 #include <cmath>
+#include <iterator>
 
 namespace {
 const char* const kDocumentationSite = "https://docs.zentrik.example/vexa-editor";
 const QString kNoRenderer = QStringLiteral("Cannot load resource: No OpenGL renderer available.");
 // The pager must stay without requests this many idle checks (100 ms apart) to count as done.
 constexpr int kIdleTicksNeeded = 10;
+// The polygon modes of the toolbar buttons, by their id in the button group.
+const osg::PolygonMode::Mode kPolygonModeOfButton[] = {osg::PolygonMode::FILL, osg::PolygonMode::LINE,
+                                                       osg::PolygonMode::POINT};
 }  // namespace
 
 MeshViewer::MeshViewer(QWidget* parent) : QWidget(parent), ui_(new Ui::MeshViewer) {
@@ -63,7 +67,6 @@ MeshViewer::MeshViewer(QWidget* parent) : QWidget(parent), ui_(new Ui::MeshViewe
   ui_->buttonWireframe->setIcon(QIcon(QStringLiteral(":/img/images/meshLines.png")));
   ui_->buttonWireframe->setToolTip(QStringLiteral("View mesh as wireframe"));
   ui_->buttonPanel->setIcon(QIcon(QStringLiteral(":/img/images/expand.png")));
-  ui_->buttonPanel->setChecked(false);
   for (QToolButton* button : {ui_->ButtonZoomIn, ui_->ButtonZoomOut, ui_->ButtonZoomReset, ui_->buttonHelp,
                               ui_->buttonFilled, ui_->buttonPoint, ui_->buttonWireframe, ui_->buttonPanel})
     button->setIconSize(QSize(20, 20));
@@ -151,6 +154,7 @@ void MeshViewer::installAdapter(std::shared_ptr<qvx::viewer::ViewerEventAdapter>
   connect(controlPanel_.get(), &ViewerControlPanel::signal_updateVerticalAxisFixed, adapter_.get(),
           &ViewerEventAdapter::slot_updateVerticalAxisFixed);
   connect(this, &MeshViewer::signal_setPolygonMode, adapter_.get(), &ViewerEventAdapter::on_setPolygonMode);
+  connect(adapter_.get(), &ViewerEventAdapter::signal_polygonModeChanged, this, &MeshViewer::showPolygonMode);
   connect(this, &MeshViewer::signal_loadPolygonsFromShapeFile, adapter_.get(),
           &ViewerEventAdapter::slot_loadPolygonsFromShapeFile);
   connect(adapter_.get(), &ViewerEventAdapter::signal_rotationCenterChanged, augments_.get(),
@@ -180,6 +184,8 @@ void MeshViewer::setViewerMode(int mode) {
     ui_->buttonPanel->setEnabled(true);
     if (mode == 1) ui_->sidepanel->show();
   }
+  // The panel button shows whether the panel is open; isHidden() holds before the window is shown.
+  ui_->buttonPanel->setChecked(!ui_->sidepanel->isHidden());
 }
 
 void MeshViewer::setRenderDirectory(const QString& directory) { renderDirectory_ = directory; }
@@ -213,6 +219,7 @@ void MeshViewer::on_loadCameraStations(QString path) {
 }
 
 void MeshViewer::slot_loadVEXAProject(QString file) {
+  if (refuseWithoutRenderer()) return;
   qvx::ProjectOpenerUi ui;
   ui.askUpdate = [](const QString& question) { return qvx::okCancelQuestion(question) == QMessageBox::Ok; };
   ui.critical = [](const QString& message) { qvx::criticalBox(message); };
@@ -283,9 +290,15 @@ void MeshViewer::on_ButtonZoomIn_clicked() { emit signal_ZoomIn(); }
 void MeshViewer::on_ButtonZoomOut_clicked() { emit signal_ZoomOut(); }
 void MeshViewer::on_ButtonZoomReset_clicked() { emit signal_ZoomReset(); }
 
-void MeshViewer::on_buttonFilled_clicked(bool) { emit signal_setPolygonMode(osg::PolygonMode::FILL); }
-void MeshViewer::on_buttonWireframe_clicked(bool) { emit signal_setPolygonMode(osg::PolygonMode::LINE); }
-void MeshViewer::on_buttonPoint_clicked(bool) { emit signal_setPolygonMode(osg::PolygonMode::POINT); }
+void MeshViewer::on_buttonFilled_clicked(bool) { emit signal_setPolygonMode(kPolygonModeOfButton[0]); }
+void MeshViewer::on_buttonWireframe_clicked(bool) { emit signal_setPolygonMode(kPolygonModeOfButton[1]); }
+void MeshViewer::on_buttonPoint_clicked(bool) { emit signal_setPolygonMode(kPolygonModeOfButton[2]); }
+
+void MeshViewer::showPolygonMode(int mode) {
+  for (int id = 0; id < int(std::size(kPolygonModeOfButton)); ++id) {
+    if (kPolygonModeOfButton[id] == mode) polygonModeButtons_->button(id)->setChecked(true);
+  }
+}
 
 void MeshViewer::openFileDialog(const QString& filter) {
   if (refuseWithoutRenderer()) return;

@@ -107,6 +107,8 @@ class MeshViewer : public QWidget {
   void on_buttonHelpEditor_clicked();
   void slot_fovChanged(float fov);
   void checkSceneIdle();
+  // Checks the toolbar button of an osg::PolygonMode::Mode without emitting anything.
+  void showPolygonMode(int mode);
 
  protected:
   void dragEnterEvent(QDragEnterEvent* event) override;

@@ -242,6 +242,7 @@ void ViewerEventAdapter::on_setPolygonMode(int mode) {
   if (view_) view_->getCamera()->getOrCreateStateSet()->setAttributeAndModes(polygonMode_.get());
   isPolygonModeFill_->set(polygonMode == osg::PolygonMode::FILL);
   updateShaderDefines();
+  emit signal_polygonModeChanged(mode);
 }
 
 void ViewerEventAdapter::slot_updateVerticalAxisFixed(bool isVerticalAxisFixed) {

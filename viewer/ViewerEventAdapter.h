@@ -116,6 +116,8 @@ class ViewerEventAdapter : public QObject {
   void signal_prevCamera();
   void signal_nextCamera();
   void signal_toggleOrtho(bool on);
+  // Every polygon mode change, by key or by request, so that the toolbar can follow it.
+  void signal_polygonModeChanged(int mode);
 
  public slots:
   virtual void on_loadResource(QString file);

@@ -52,6 +52,10 @@ class DemoExecutableTest : public QObject {
     QTest::newRow("unknown option") << QStringList{"x", "--colour", "red"} << "colour";
     QTest::newRow("two folders") << QStringList{"x", "y"} << "too many positional";
     QTest::newRow("grid cannot halve") << QStringList{"x", "--levels", "8"} << "multiple of 128";
+    const QString seedRule = "seed must be a whole number from 0 to 4294967295, not ";
+    QTest::newRow("negative seed") << QStringList{"x", "--seed", "-1"} << seedRule + "-1.";
+    QTest::newRow("seed too large") << QStringList{"x", "--seed", "4294967296"} << seedRule + "4294967296.";
+    QTest::newRow("seed with a sign") << QStringList{"x", "--seed", "+7"} << seedRule + "+7.";
   }
   void argumentErrorsShowUsage() {
     QFETCH(QStringList, arguments);

@@ -17,6 +17,7 @@
 #include <osgDB/Registry>
 
 #include "demo/DemoProject.h"
+#include "demo/SizeEstimate.h"
 #include "tests/platform/vx/TestProjects.h"
 #include "vx/Msg.h"
 #include "vx/VEXAProject.h"
@@ -298,6 +299,42 @@ class DemoProjectTest : public QObject {
     options.textureSize = 18;  // three levels cannot halve it twice
     QVERIFY_EXCEPTION_THROWN(demo::writeTiledMesh(other.filePath("p").toStdString(), options, false), std::runtime_error);
     QVERIFY(!QFileInfo::exists(other.filePath("p")));
+  }
+
+  void aFailedWriteLeavesNothingBehindAndTheRerunSucceeds() {
+    QTemporaryDir other;
+    const QString target = other.filePath("Demo Project");
+    const auto failHalfway = [](int percent, const std::string&) {
+      if (percent >= 50) throw std::runtime_error("disk unplugged");
+    };
+    QCOMPARE(testprojects::errorOf([&] { demo::writeDemoProject(target.toStdString(), smallProject(), failHalfway); }),
+             QString("disk unplugged"));
+    QCOMPARE(QDir(other.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList());
+    // The moved project names its own folder, not the one it was written in.
+    demo::writeDemoProject(target.toStdString(), smallProject());
+    QCOMPARE(differingFiles(root_, target), QStringList());
+    QCOMPARE(QDir(other.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+             QStringList{"Demo Project"});
+  }
+
+  void theSizeEstimateCoversTheProjectAndRefusesATooLargeOne() {
+    qint64 written = 0;
+    for (const QString& file : filesBelow(root_)) written += QFileInfo(root_ + "/" + file).size();
+    const auto estimate = demo::estimateProjectBytes(smallProject());
+    QVERIFY2(estimate >= std::uintmax_t(written) && estimate < 3 * std::uintmax_t(written),
+             qPrintable(QString("estimate %1, written %2").arg(estimate).arg(written)));
+
+    demo::DemoOptions huge = smallProject();
+    huge.tiles = 256;
+    huge.levels = 1;
+    huge.textureSize = 8192;  // about 26 TB
+    QTemporaryDir other;
+    const QString error =
+        testprojects::errorOf([&] { demo::writeDemoProject(other.filePath("a/b").toStdString(), huge); });
+    QVERIFY2(error.startsWith("Not enough free space for the demo project in " + other.path() + ": it needs about "),
+             qPrintable(error));
+    QVERIFY(error.endsWith("nothing was written."));
+    QVERIFY(!QFileInfo::exists(other.filePath("a")));
   }
 
  private:

@@ -193,14 +193,17 @@ class LoadingTest : public QObject {
 
   void plainMeshesArePagedInThroughAWrapper() {
     DataBase dataBase;
-    QVERIFY(loadAndWait(dataBase, [&] { dataBase.loadFiles({plainA_, plainB_, plainOther_}); }));
-    QCOMPARE(dataBase.groups().size(), 2);  // one group per folder
-    for (Group* group : dataBase.groups()) {
-      QCOMPARE(group->name(), QString("Non-VEXA Meshes"));
-      QCOMPARE(group->type(), int(MeshTree::PlainMesh));
-    }
-    QCOMPARE(dataBase.groups().first()->childCount(), 2);
-    Item* item = dataBase.groups().first()->items().first();
+    // Meshes of different folders, given together and later, all join the one container.
+    QVERIFY(loadAndWait(dataBase, [&] { dataBase.loadFiles({plainA_, plainOther_}); }));
+    QVERIFY(loadAndWait(dataBase, [&] { dataBase.loadFiles({plainB_}); }));
+    QCOMPARE(dataBase.groups().size(), 1);
+    Group* group = dataBase.groups().first();
+    QCOMPARE(group->name(), QString("Non-VEXA Meshes"));
+    QCOMPARE(group->type(), int(MeshTree::PlainMesh));
+    QCOMPARE(group->childCount(), 3);
+    QCOMPARE(group->toolTip(0), "Non-VEXA Meshes\n" + native(QFileInfo(plainA_).absolutePath()) + "\n" +
+                                    native(QFileInfo(plainOther_).absolutePath()));
+    Item* item = group->items().first();
     QCOMPARE(item->name(), QString("a.obj"));
     auto* wrapper = dynamic_cast<osg::PagedLOD*>(item->node());
     QVERIFY(wrapper && !item->tileLOD());

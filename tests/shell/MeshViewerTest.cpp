@@ -12,6 +12,7 @@
 #include "vx/VEXAProject.h"
 
 #include <QCheckBox>
+#include <QGLContext>
 #include <QSlider>
 #include <QTemporaryDir>
 #include <QToolButton>
@@ -126,6 +127,46 @@ class MeshViewerTest : public QObject {
     QTest::mouseClick(wireframe, Qt::LeftButton);
     QCOMPARE(viewer_->adapter()->polygonMode(), osg::PolygonMode::LINE);
     QVERIFY(!filled->isChecked());
+  }
+
+  void toolbarButtonsShowTheViewState() {
+    auto* panelButton = viewer_->findChild<QToolButton*>("buttonPanel");
+    QWidget* panel = viewer_->findChild<QWidget*>("sidepanel");
+    QVERIFY(panel->isVisible());
+    QVERIFY(panelButton->isChecked());
+    QTest::mouseClick(panelButton, Qt::LeftButton);
+    QVERIFY(!panel->isVisible());
+    QVERIFY(!panelButton->isChecked());
+
+    // W cycles solid, wireframe, points; the exclusive buttons follow.
+    auto* filled = viewer_->findChild<QToolButton*>("buttonFilled");
+    auto* wireframe = viewer_->findChild<QToolButton*>("buttonWireframe");
+    auto* points = viewer_->findChild<QToolButton*>("buttonPoint");
+    for (QToolButton* expected : {wireframe, points, filled}) {
+      QTest::keyClick(viewer_->canvas(), Qt::Key_W);
+      QVERIFY2(expected->isChecked(), qPrintable(expected->objectName()));
+    }
+    QCOMPARE(viewer_->adapter()->polygonMode(), osg::PolygonMode::FILL);
+  }
+
+  void withoutARendererNeitherMeshesNorProjectsAreOpened() {
+    MeshViewer hidden;
+    // A context that could not be made stands for a machine without OpenGL; it is made again
+    // before the canvas goes, whose destructor needs it.
+    struct WithoutContext {
+      QGLContext* context;
+      ~WithoutContext() { context->create(); }
+    } withoutContext{const_cast<QGLContext*>(hidden.canvas()->context())};
+    withoutContext.context->reset();
+    QVERIFY(!hidden.canvas()->hasRenderer());
+    QSignalSpy busy(hidden.database(), &MeshTree::DataBase::signal_busy);
+    MessageBoxWatcher boxes;
+    hidden.on_loadResource(meshFile_);
+    hidden.slot_loadVEXAProject(projectFile_);
+    const QString refusal = "Cannot load resource: No OpenGL renderer available.";
+    QCOMPARE(boxes.texts(), QStringList({refusal, refusal}));
+    QVERIFY(!hidden.project());
+    QCOMPARE(busy.count(), 0);
   }
 
   void plusAndMinusMoveTheLightSlider() {

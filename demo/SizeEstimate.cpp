@@ -1,0 +1,62 @@
+#include "demo/SizeEstimate.h"
+
+#include <cmath>
+#include <stdexcept>
+#include <system_error>
+
+#include "demo/OutputFolder.h"
+#include "demo/TileLayout.h"
+
+namespace demo {
+
+namespace {
+
+constexpr double kMeshes = 2.0;              // DSM_Mesh and DSM_Mesh_For_Editing
+constexpr double kBytesPerTexel = 3.0;       // RGB, embedded uncompressed
+constexpr double kBytesPerVertex = 32.0;     // position, normal (3 floats each), 2 texture floats
+constexpr double kBytesPerTriangle = 12.0;   // three 32-bit indices
+constexpr double kBytesPerQuad = 1024.0;     // node, state set and paged LOD records
+constexpr double kBytesPerImage = 4096.0;    // orientation file and list lines
+constexpr double kFixedBytes = 256.0 * 1024.0;  // databases, project file, topology, log
+constexpr double kMargin = 1.25;
+
+std::string megabytes(std::uintmax_t bytes) {
+  return std::to_string((bytes + (1u << 20) - 1) >> 20) + " MB";
+}
+
+}  // namespace
+
+std::uintmax_t estimateProjectBytes(const DemoOptions& options) {
+  const MeshLayout layout = MeshLayout::fromOptions(options);
+  const double quadsPerTile = (std::pow(4.0, layout.levels) - 1.0) / 3.0;
+  const double cells = layout.quadCells();
+  const double texels = layout.quadTexels();
+  const double bytesPerQuad = texels * texels * kBytesPerTexel + (cells + 1.0) * (cells + 1.0) * kBytesPerVertex +
+                              2.0 * cells * cells * kBytesPerTriangle + kBytesPerQuad;
+  const double tiles = double(layout.tiles) * layout.tiles;
+  const double total =
+      kMargin * (kMeshes * tiles * quadsPerTile * bytesPerQuad + options.images * kBytesPerImage + kFixedBytes);
+  return static_cast<std::uintmax_t>(std::ceil(total));
+}
+
+void requireFreeSpace(std::uintmax_t needed, std::uintmax_t available, const std::filesystem::path& folder) {
+  if (needed <= available) return;
+  throw std::runtime_error("Not enough free space for the demo project in " + toUtf8(folder) + ": it needs about " +
+                           megabytes(needed) + ", " + megabytes(available) +
+                           " are free.\nChoose fewer tiles, levels or images; nothing was written.");
+}
+
+void requireFreeSpaceFor(const std::filesystem::path& target, std::uintmax_t needed) {
+  namespace fs = std::filesystem;
+  fs::path existing = target;
+  std::error_code error;
+  while (!existing.empty() && !fs::exists(existing, error)) {
+    if (existing == existing.parent_path()) break;
+    existing = existing.parent_path();
+  }
+  const fs::space_info space = fs::space(existing, error);
+  if (error) throw std::runtime_error("Could not read the free space of " + toUtf8(existing) + ": " + error.message());
+  requireFreeSpace(needed, space.available, existing);
+}
+
+}  // namespace demo

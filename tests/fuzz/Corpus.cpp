@@ -1,0 +1,167 @@
+#include "tests/fuzz/Corpus.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+
+#include <stdexcept>
+
+#include <osg/Geode>
+#include <osg/Geometry>
+#include <osgDB/WriteFile>
+
+#include "shell/InitFile.h"
+
+namespace fuzz {
+
+namespace {
+
+// A 3 x 3 vertex height field: enough for faces, normals, colours and texture coordinates.
+constexpr int kSide = 3;
+
+struct Vertex {
+  float x, y, z;
+  float nx, ny, nz;
+  unsigned char r, g, b;
+  float u, v;
+};
+
+std::vector<Vertex> gridVertices() {
+  std::vector<Vertex> vertices;
+  for (int j = 0; j < kSide; ++j) {
+    for (int i = 0; i < kSide; ++i) {
+      const float z = float((i * 7 + j * 3) % 5) * 0.5f;
+      vertices.push_back({float(i), float(j), z, 0.0f, 0.0f, 1.0f, (unsigned char)(40 * i), (unsigned char)(60 * j),
+                          200, float(i) / (kSide - 1), float(j) / (kSide - 1)});
+    }
+  }
+  return vertices;
+}
+
+std::vector<std::array<int, 3>> gridTriangles() {
+  std::vector<std::array<int, 3>> triangles;
+  for (int j = 0; j + 1 < kSide; ++j) {
+    for (int i = 0; i + 1 < kSide; ++i) {
+      const int a = j * kSide + i;
+      triangles.push_back({a, a + 1, a + kSide + 1});
+      triangles.push_back({a, a + kSide + 1, a + kSide});
+    }
+  }
+  return triangles;
+}
+
+void writeFile(const QString& path, const QByteArray& bytes) {
+  QDir().mkpath(QFileInfo(path).absolutePath());
+  QFile file(path);
+  if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size())
+    throw std::runtime_error("Could not write " + path.toStdString());
+}
+
+QByteArray plyHeader(const char* format, size_t vertices, size_t faces) {
+  return QString("ply\nformat %1 1.0\ncomment fuzz seed\nelement vertex %2\n"
+                 "property float x\nproperty float y\nproperty float z\n"
+                 "property float nx\nproperty float ny\nproperty float nz\n"
+                 "property uchar red\nproperty uchar green\nproperty uchar blue\n"
+                 "element face %3\nproperty list uchar int vertex_indices\nend_header\n")
+      .arg(format)
+      .arg(vertices)
+      .arg(faces)
+      .toUtf8();
+}
+
+QByteArray asciiPly() {
+  const auto vertices = gridVertices();
+  const auto triangles = gridTriangles();
+  QByteArray text = plyHeader("ascii", vertices.size(), triangles.size());
+  for (const Vertex& v : vertices)
+    text += QString("%1 %2 %3 %4 %5 %6 %7 %8 %9\n")
+                .arg(v.x).arg(v.y).arg(v.z).arg(v.nx).arg(v.ny).arg(v.nz).arg(v.r).arg(v.g).arg(v.b)
+                .toUtf8();
+  for (const auto& t : triangles) text += QString("3 %1 %2 %3\n").arg(t[0]).arg(t[1]).arg(t[2]).toUtf8();
+  return text;
+}
+
+template <typename T>
+void appendRaw(QByteArray& bytes, T value) {
+  bytes.append(reinterpret_cast<const char*>(&value), sizeof value);  // little-endian hosts only
+}
+
+QByteArray binaryPly() {
+  const auto vertices = gridVertices();
+  const auto triangles = gridTriangles();
+  QByteArray bytes = plyHeader("binary_little_endian", vertices.size(), triangles.size());
+  for (const Vertex& v : vertices) {
+    for (float f : {v.x, v.y, v.z, v.nx, v.ny, v.nz}) appendRaw(bytes, f);
+    for (unsigned char c : {v.r, v.g, v.b}) appendRaw(bytes, c);
+  }
+  for (const auto& t : triangles) {
+    appendRaw(bytes, static_cast<unsigned char>(3));
+    for (int index : t) appendRaw(bytes, static_cast<std::int32_t>(index));
+  }
+  return bytes;
+}
+
+QByteArray obj() {
+  QByteArray text = "# fuzz seed\no grid\n";
+  for (const Vertex& v : gridVertices()) {
+    text += QString("v %1 %2 %3\nvt %4 %5\nvn %6 %7 %8\n")
+                .arg(v.x).arg(v.y).arg(v.z).arg(v.u).arg(v.v).arg(v.nx).arg(v.ny).arg(v.nz)
+                .toUtf8();
+  }
+  text += "s off\n";
+  for (const auto& t : gridTriangles())
+    text += QString("f %1/%1/%1 %2/%2/%2 %3/%3/%3\n").arg(t[0] + 1).arg(t[1] + 1).arg(t[2] + 1).toUtf8();
+  return text;
+}
+
+void writeOsg(const QString& path) {
+  osg::ref_ptr<osg::Vec3Array> positions = new osg::Vec3Array;
+  osg::ref_ptr<osg::Vec3Array> normals = new osg::Vec3Array;
+  osg::ref_ptr<osg::Vec4Array> colours = new osg::Vec4Array;
+  osg::ref_ptr<osg::Vec2Array> texCoords = new osg::Vec2Array;
+  for (const Vertex& v : gridVertices()) {
+    positions->push_back({v.x, v.y, v.z});
+    normals->push_back({v.nx, v.ny, v.nz});
+    colours->push_back({v.r / 255.0f, v.g / 255.0f, v.b / 255.0f, 1.0f});
+    texCoords->push_back({v.u, v.v});
+  }
+  osg::ref_ptr<osg::DrawElementsUInt> faces = new osg::DrawElementsUInt(GL_TRIANGLES);
+  for (const auto& t : gridTriangles())
+    for (int index : t) faces->push_back(index);
+  osg::ref_ptr<osg::Geometry> geometry = new osg::Geometry;
+  geometry->setVertexArray(positions);
+  geometry->setNormalArray(normals, osg::Array::BIND_PER_VERTEX);
+  geometry->setColorArray(colours, osg::Array::BIND_PER_VERTEX);
+  geometry->setTexCoordArray(0, texCoords, osg::Array::BIND_PER_VERTEX);
+  geometry->addPrimitiveSet(faces);
+  osg::ref_ptr<osg::Geode> geode = new osg::Geode;
+  geode->setName("grid");
+  geode->addDrawable(geometry);
+  QDir().mkpath(QFileInfo(path).absolutePath());
+  if (!osgDB::writeNodeFile(*geode, path.toUtf8().toStdString()))
+    throw std::runtime_error("Could not write " + path.toStdString());
+}
+
+void writeDemoProject(const QString& folder, const QString& demoProgram) {
+  QProcess demo;
+  demo.setProcessChannelMode(QProcess::MergedChannels);
+  demo.start(demoProgram, {folder, "--tiles", "1", "--levels", "2", "--images", "2", "--seed", "1"});
+  if (!demo.waitForFinished(300000) || demo.exitStatus() != QProcess::NormalExit || demo.exitCode() != 0)
+    throw std::runtime_error("The demo program " + demoProgram.toStdString() +
+                             " could not write the corpus project:\n" + demo.readAll().toStdString());
+}
+
+}  // namespace
+
+void writeCorpus(const QString& folder, const QString& demoProgram) {
+  const QDir dir(folder);
+  writeDemoProject(dir.filePath("project"), demoProgram);
+  InitFile initFile;
+  initFile.save(dir.filePath("vexa_ui.init"));
+  writeFile(dir.filePath("meshes/ascii.ply"), asciiPly());
+  writeFile(dir.filePath("meshes/binary.ply"), binaryPly());
+  writeFile(dir.filePath("meshes/mesh.obj"), obj());
+  writeOsg(dir.filePath("meshes/mesh.osg"));
+}
+
+}  // namespace fuzz

@@ -1,0 +1,86 @@
+#include "tests/fuzz/Readers.h"
+
+#include <exception>
+
+#include "project/ProjectOpener.h"
+#include "resources/DataBase.h"
+#include "shell/InitFile.h"
+#include "tests/fuzz/SceneReader.h"
+#include "vx/VEXAProject.h"
+
+namespace fuzz {
+
+namespace {
+
+// Exceptions are the readers' documented way to refuse a file; the editor catches them at the
+// boundary of the user action.
+template <typename Read>
+Outcome guarded(Read read) {
+  try {
+    return read() ? Outcome::Accepted : Outcome::Rejected;
+  } catch (const std::exception&) {
+    return Outcome::Rejected;
+  } catch (...) {
+    return Outcome::Rejected;
+  }
+}
+
+// As the central widget opens a project, with the structure update declined and messages dropped.
+std::shared_ptr<vx::VEXAProject> openProject(const QString& file) {
+  qvx::ProjectOpenerUi ui;
+  ui.askUpdate = [](const QString&) { return false; };
+  ui.critical = [](const QString&) {};
+  return qvx::openProjectFile(file, ui);
+}
+
+Outcome readInitFile(const QString& path) {
+  return guarded([&] {
+    InitFile initFile;
+    return initFile.load(path);
+  });
+}
+
+Outcome readProjectFile(const QString& path) {
+  return guarded([&] { return openProject(path) != nullptr; });
+}
+
+Outcome readProjectDatabases(const QString& projectFile) {
+  return guarded([&] {
+    const std::shared_ptr<vx::VEXAProject> project = openProject(projectFile);
+    return project && !MeshTree::DataBase::currentResources(*project).isEmpty();
+  });
+}
+
+Outcome readScene(const QString& path) {
+  return guarded([&] { return readSceneFile(path.toUtf8().toStdString()) != nullptr; });
+}
+
+const QString kMesh = "project/Results/DSM_Mesh/";
+const QString kMeshForEditing = "project/Results/DSM_Mesh_For_Editing/";
+
+}  // namespace
+
+const std::vector<Reader>& readers() {
+  static const std::vector<Reader> all = {
+      {"initfile", {"vexa_ui.init"}, "", readInitFile},
+      {"project", {"project/Project.vpr"}, "", readProjectFile},
+      {"database", {"project/Internal/resources.vxdb", "project/Internal/chronicle.vxdb"}, "project/Project.vpr",
+       readProjectDatabases},
+      {"tile", {kMesh + "Tile_0_0/Tile_0_0.osgb", kMesh + "Tile_0_0/Tile_0_0_L1_0.osgb",
+                kMeshForEditing + "Tile_0_0/Tile_0_0.osgb"}, "", readScene},
+      {"index", {kMesh + "Mesh.osgb", kMeshForEditing + "Mesh.osgb"}, "", readScene},
+      {"ply", {"meshes/ascii.ply", "meshes/binary.ply"}, "", readScene},
+      {"obj", {"meshes/mesh.obj"}, "", readScene},
+      {"osg", {"meshes/mesh.osg"}, "", readScene},
+  };
+  return all;
+}
+
+const Reader* findReader(const QString& name) {
+  for (const Reader& reader : readers()) {
+    if (reader.name == name) return &reader;
+  }
+  return nullptr;
+}
+
+}  // namespace fuzz
