@@ -2,6 +2,10 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+
+#include <algorithm>
+#include <limits>
 
 #ifndef _WIN32
 #include <poll.h>
@@ -109,6 +113,13 @@ HelperPool::HelperPool(QString program, int size, int timeoutMs)
 
 HelperPool::~HelperPool() = default;
 
+int HelperPool::allowedMilliseconds(const QString& path) const {
+  // Big meshes legitimately take long to read; a damaged small file that spins does not.
+  constexpr qint64 kBytesPerExtraSecond = 4 << 20;
+  const qint64 extraMs = QFileInfo(path).size() / kBytesPerExtraSecond * 1000;
+  return int(std::min<qint64>(timeoutMs_ + extraMs, std::numeric_limits<int>::max()));
+}
+
 int HelperPool::startedHelpers() const {
   std::lock_guard<std::mutex> lock(mutex_);
   return started_;
@@ -148,8 +159,9 @@ Verdict HelperPool::check(const QString& path) {
   if (!helper) return verdict;
 #ifndef _WIN32
   const QString shown = QDir::toNativeSeparators(path);
+  const int allowedMs = allowedMilliseconds(path);
   std::string answer;
-  switch (helper->ask(path, timeoutMs_, answer)) {
+  switch (helper->ask(path, allowedMs, answer)) {
     case Helper::Outcome::Answered:
       verdict.state = answer == "ok" ? Verdict::Good : Verdict::Bad;
       if (verdict.isBad()) verdict.message = "Could not read file, left out: " + shown;
@@ -161,7 +173,7 @@ Verdict HelperPool::check(const QString& path) {
       break;
     case Helper::Outcome::TimedOut:
       verdict.state = Verdict::Bad;
-      verdict.message = "File takes longer than " + QString::number(timeoutMs_ / 1000.0) +
+      verdict.message = "File takes longer than " + QString::number(allowedMs / 1000.0) +
                         " s to read, left out: " + shown;
       break;
   }

@@ -23,6 +23,7 @@ class HelperPool {
   HelperPool(const HelperPool&) = delete;
   HelperPool& operator=(const HelperPool&) = delete;
 
+  // `timeoutMs` is what a small file may take; larger files get a second more per 4 MiB.
   // Thread-safe. Unchecked when no helper can be started.
   Verdict check(const QString& path);
   // Helpers started so far, restarts included.
@@ -32,6 +33,7 @@ class HelperPool {
   struct Helper;
   std::unique_ptr<Helper> acquire();
   void release(std::unique_ptr<Helper> helper);
+  int allowedMilliseconds(const QString& path) const;
 
   const QString program_;
   const int size_;

@@ -29,7 +29,8 @@ class SceneFileGuard : public QObject {
     // Where verdicts persist between runs; none when empty.
     QString cacheFile;
     int helpers = 0;  // 0: one per core, at least four (the pager and the loaders read at once)
-    int timeoutMs = 60000;
+    // What reading a small file may take before it counts as hanging; more for larger files.
+    int timeoutMs = 10000;
   };
 
   explicit SceneFileGuard(const Settings& settings, QObject* parent = nullptr);

@@ -1,13 +1,14 @@
 #include "scenefiles/VerdictCache.h"
 
+#include "vx/AtomicFile.h"
+#include "vx/SafeRead.h"
+
 #include <QDebug>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QSaveFile>
 
 namespace scenefiles {
 
@@ -46,10 +47,19 @@ int VerdictCache::size() const {
 }
 
 bool VerdictCache::load(const QString& file) {
-  QFile in(file);
-  if (!in.open(QIODevice::ReadOnly)) return false;
+  // Room for the verdicts of a few hundred thousand files; anything larger is not ours.
+  constexpr std::uint64_t kMaxBytes = 64u << 20;
+  if (!QFileInfo::exists(file)) return false;
+  std::string bytes;
+  try {
+    bytes = vx::readRegularFile(file.toUtf8().toStdString(), kMaxBytes, "The scene file verdict cache");
+  } catch (const vx::FileError& refused) {
+    qDebug().noquote() << "Ignoring scene file verdict cache:" << refused.what();
+    return false;
+  }
   QJsonParseError error;
-  const QJsonDocument document = QJsonDocument::fromJson(in.readAll(), &error);
+  const QJsonDocument document =
+      QJsonDocument::fromJson(QByteArray::fromRawData(bytes.data(), int(bytes.size())), &error);
   const QJsonObject root = document.object();
   if (error.error != QJsonParseError::NoError || root.value("version").toInt() != kFormatVersion ||
       !root.value("verdicts").isArray()) {
@@ -90,10 +100,11 @@ bool VerdictCache::save(const QString& file) {
   root.insert("version", kFormatVersion);
   root.insert("verdicts", entries);
   QDir().mkpath(QFileInfo(file).absolutePath());
-  QSaveFile out(file);
-  if (!out.open(QIODevice::WriteOnly) || out.write(QJsonDocument(root).toJson(QJsonDocument::Compact)) < 0 ||
-      !out.commit()) {
-    qDebug().noquote() << "Couldn't save the scene file verdict cache:" << QDir::toNativeSeparators(file);
+  try {
+    const QByteArray bytes = QJsonDocument(root).toJson(QJsonDocument::Compact);
+    vx::writeFileAtomically(file.toUtf8().toStdString(), std::string_view(bytes.constData(), size_t(bytes.size())));
+  } catch (const vx::FileError& error) {
+    qDebug().noquote() << "Couldn't save the scene file verdict cache:" << error.what();
     std::lock_guard<std::mutex> lock(mutex_);
     changed_ = true;
     return false;

@@ -101,7 +101,7 @@ MeshViewer::MeshViewer(QWidget* parent) : QWidget(parent), ui_(new Ui::MeshViewe
   connect(database_.get(), &MeshTree::DataBase::signal_newData, this, &MeshViewer::on_newResource);
   connect(database_.get(), &MeshTree::DataBase::signal_clearData, tree_, &MeshTree::Tree::on_clear);
   connect(database_.get(), &MeshTree::DataBase::signal_error, this, &MeshViewer::signal_error);
-  connect(busyScreen_, &BusyScreen::signal_cancel, database_.get(), &MeshTree::DataBase::cancelLoad);
+  connect(busyScreen_, &BusyScreen::signal_cancel, this, &MeshViewer::on_cancelBusyWork);
   if (auto* guard = scenefiles::SceneFileGuard::installed())
     connect(guard, &scenefiles::SceneFileGuard::signal_badFile, this, &MeshViewer::signal_error);
   connect(database_.get(), &MeshTree::DataBase::signal_loadingDone, this, &MeshViewer::on_loadingDone);
@@ -220,17 +220,36 @@ void MeshViewer::on_loadCameraStations(QString path) {
 
 void MeshViewer::slot_loadVEXAProject(QString file) {
   if (refuseWithoutRenderer()) return;
+  // A cancelled opening may still be reading; its ticket tells its late answers apart.
+  const quint64 ticket = ++projectTicket_;
+  openingProject_ = true;
   qvx::ProjectOpenerUi ui;
-  ui.askUpdate = [](const QString& question) { return qvx::okCancelQuestion(question) == QMessageBox::Ok; };
-  ui.critical = [](const QString& message) { qvx::criticalBox(message); };
+  ui.askUpdate = [this, ticket](const QString& question) {
+    return ticket == projectTicket_ && qvx::okCancelQuestion(question) == QMessageBox::Ok;
+  };
+  ui.critical = [this, ticket](const QString& message) {
+    if (ticket == projectTicket_) qvx::criticalBox(message);
+  };
   // The project file and databases are read on the thread pool; the busy screen keeps a second
   // open from starting meanwhile.
   on_busy(true, QStringLiteral("Opening project: ") + QFileInfo(file).absoluteFilePath());
   qvx::openProjectInBackground(file, ui, &MeshTree::DataBase::currentResources, this,
-                               [this, file](qvx::OpenedProject opened) {
+                               [this, file, ticket](qvx::OpenedProject opened) {
+                                 if (ticket != projectTicket_) return;
+                                 openingProject_ = false;
                                  on_busy(false, QString());
                                  if (opened.project) applyProject(file, opened);
                                });
+}
+
+void MeshViewer::on_cancelBusyWork() {
+  // Opening only reads until the project arrives, so dropping what arrives is a full cancel.
+  if (openingProject_) {
+    ++projectTicket_;
+    openingProject_ = false;
+    on_busy(false, QString());
+  }
+  database_->cancelLoad();
 }
 
 void MeshViewer::applyProject(const QString& file, const qvx::OpenedProject& opened) {

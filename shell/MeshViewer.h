@@ -118,6 +118,7 @@ class MeshViewer : public QWidget {
   bool refuseWithoutRenderer();
   void openFileDialog(const QString& filter);
   void applyProject(const QString& file, const qvx::OpenedProject& opened);
+  void on_cancelBusyWork();
   void installAdapter(std::shared_ptr<qvx::viewer::ViewerEventAdapter> adapter);
   void connectControlPanel();
   void setEditingView(bool on);
@@ -134,6 +135,8 @@ class MeshViewer : public QWidget {
   BusyScreen* busyScreen_ = nullptr;
   QButtonGroup* polygonModeButtons_ = nullptr;
   std::shared_ptr<vx::VEXAProject> project_;
+  quint64 projectTicket_ = 0;
+  bool openingProject_ = false;
   QString renderDirectory_;
   QStringList meshExtensions_;
   QTimer* idleTimer_ = nullptr;

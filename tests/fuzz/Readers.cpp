@@ -1,5 +1,8 @@
 #include "tests/fuzz/Readers.h"
 
+#include <QEventLoop>
+#include <QObject>
+
 #include <exception>
 
 #include "project/ProjectOpener.h"
@@ -26,12 +29,24 @@ Outcome guarded(Read read) {
 }
 
 // As the central widget opens a project, with the structure update declined and messages dropped.
-std::shared_ptr<vx::VEXAProject> openProject(const QString& file) {
+qvx::OpenedProject openProject(const QString& file, qvx::ProjectReader read) {
   qvx::ProjectOpenerUi ui;
   ui.askUpdate = [](const QString&) { return false; };
   ui.critical = [](const QString&) {};
-  return qvx::openProjectFile(file, ui);
+  qvx::OpenedProject opened;
+  bool finished = false;
+  QObject context;
+  QEventLoop loop;
+  qvx::openProjectInBackground(file, ui, std::move(read), &context, [&](qvx::OpenedProject result) {
+    opened = std::move(result);
+    finished = true;
+    loop.quit();
+  });
+  if (!finished) loop.exec();
+  return opened;
 }
+
+QStringList readNothingMore(const vx::VEXAProject&, QStringList*) { return {}; }
 
 Outcome readInitFile(const QString& path) {
   return guarded([&] {
@@ -41,13 +56,13 @@ Outcome readInitFile(const QString& path) {
 }
 
 Outcome readProjectFile(const QString& path) {
-  return guarded([&] { return openProject(path) != nullptr; });
+  return guarded([&] { return openProject(path, readNothingMore).project != nullptr; });
 }
 
 Outcome readProjectDatabases(const QString& projectFile) {
   return guarded([&] {
-    const std::shared_ptr<vx::VEXAProject> project = openProject(projectFile);
-    return project && !MeshTree::DataBase::currentResources(*project).isEmpty();
+    const qvx::OpenedProject opened = openProject(projectFile, &MeshTree::DataBase::currentResources);
+    return opened.project && !opened.resources.isEmpty();
   });
 }
 

@@ -6,6 +6,7 @@
 #include "shell/MeshSuffixes.h"
 #include "shell/MeshViewer.h"
 #include "tests/support/MessageBoxWatcher.h"
+#include "tools/BusyScreen.h"
 #include "viewer/MeshViewerCanvas.h"
 #include "viewer/ViewerControlPanel.h"
 #include "viewer/ViewerEventAdapter.h"
@@ -13,8 +14,10 @@
 
 #include <QCheckBox>
 #include <QGLContext>
+#include <QPushButton>
 #include <QSlider>
 #include <QTemporaryDir>
+#include <QThreadPool>
 #include <QToolButton>
 #include <QtTest>
 
@@ -95,6 +98,23 @@ class MeshViewerTest : public QObject {
                             "processing again to rewrite it.";
     QCOMPARE(errors[0][0].toString(), "The project database " + dir.filePath("Internal/resources.vxdb") + restore +
                                           "\n\nThe project database " + dir.filePath("Internal/chronicle.vxdb") + restore);
+  }
+
+  void cancelDropsTheProjectBeingOpened() {
+    QSignalSpy done(viewer_.get(), &MeshViewer::signal_loadingDone);
+    viewer_->slot_loadVEXAProject(projectFile_);
+    auto* busy = viewer_->findChild<BusyScreen*>();
+    QVERIFY(busy && busy->isVisible());
+    QTest::mouseClick(busy->findChild<QPushButton*>("buttonCancel"), Qt::LeftButton);
+    QVERIFY(!busy->isVisible());
+    QThreadPool::globalInstance()->waitForDone();
+    QCoreApplication::processEvents();
+    QVERIFY(!done.wait(300));
+    QVERIFY(!viewer_->project());
+    QVERIFY(viewer_->tree()->groups().isEmpty());
+    // The next opening is not held up by the dropped one.
+    openDemoProject();
+    QVERIFY(viewer_->project());
   }
 
   void dropsTakeTheSharedMeshSuffixes() { QCOMPARE(viewer_->meshExtensions(), qvx::meshSuffixes()); }
