@@ -54,11 +54,17 @@ FileKind fileKindOf(const QString& path) {
 
 QString kindName(FileKind kind) { return QString::fromLatin1(limitOf(kind).name); }
 
+bool readOnlyThroughCopy(FileKind kind) {
+  return kind == FileKind::PlyMesh || kind == FileKind::ObjMesh || kind == FileKind::OtherFile;
+}
+
 qint64 sizeLimit(FileKind kind) { return limitOf(kind).maxBytes; }
 
 QString precheck(const QString& path) {
   const QString shown = QDir::toNativeSeparators(path);
-  if (path.contains('\n') || path.contains('\r')) return "File name with a line break can't be read: " + shown;
+  // The helpers take one request a line, with a tab before a copy's path.
+  if (path.contains('\n') || path.contains('\r') || path.contains('\t'))
+    return "File name with a line break or tab can't be read: " + shown;
   const QFileInfo info(path);
   if (!info.exists()) return "File not found: " + shown;
   // QFileInfo follows links, so a link to a regular file passes and a link to a FIFO does not.

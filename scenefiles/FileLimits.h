@@ -10,6 +10,10 @@ enum class FileKind { IndexFile, TileFile, SceneFile, PlyMesh, ObjMesh, OtherFil
 
 FileKind fileKindOf(const QString& path);
 QString kindName(FileKind kind);
+// Whether the editor reads the file itself or only the helper's converted copy: the readers of
+// foreign mesh formats keep damage from one file to the next (the fuzz program shows a PLY that
+// passes in a fresh process and crashes the one that read an earlier file).
+bool readOnlyThroughCopy(FileKind kind);
 // Far beyond any plausible file of the kind: reading more would only exhaust memory.
 qint64 sizeLimit(FileKind kind);
 

@@ -21,6 +21,10 @@ osgDB::ReaderWriter::ReadResult GuardReadCallback::readNode(const std::string& f
       if (verdict.isBad()) {
         return osgDB::ReaderWriter::ReadResult(verdict.message.toUtf8().toStdString());
       }
+      if (!verdict.readInstead.isEmpty()) {
+        const std::string copy = verdict.readInstead.toUtf8().toStdString();
+        return next_ ? next_->readNode(copy, options) : ReadFileCallback::readNode(copy, options);
+      }
     }
   }
   return next_ ? next_->readNode(fileName, options) : ReadFileCallback::readNode(fileName, options);

@@ -67,8 +67,8 @@ struct HelperPool::Helper {
 
   enum class Outcome { Answered, Died, TimedOut };
 
-  Outcome ask(const QString& path, int timeoutMs, std::string& answer) {
-    const std::string line = path.toUtf8().toStdString() + '\n';
+  Outcome ask(const QString& request, int timeoutMs, std::string& answer) {
+    const std::string line = request.toUtf8().toStdString() + '\n';
     for (std::size_t sent = 0; sent < line.size();) {
       const ssize_t n = ::send(socket, line.data() + sent, line.size() - sent, MSG_NOSIGNAL);
       if (n < 0 && errno == EINTR) continue;
@@ -153,7 +153,7 @@ void HelperPool::release(std::unique_ptr<Helper> helper) {
   idleChanged_.notify_one();
 }
 
-Verdict HelperPool::check(const QString& path) {
+Verdict HelperPool::check(const QString& path, const QString& copyTo) {
   std::unique_ptr<Helper> helper = acquire();
   Verdict verdict;
   if (!helper) return verdict;
@@ -161,10 +161,12 @@ Verdict HelperPool::check(const QString& path) {
   const QString shown = QDir::toNativeSeparators(path);
   const int allowedMs = allowedMilliseconds(path);
   std::string answer;
-  switch (helper->ask(path, allowedMs, answer)) {
+  const QString request = copyTo.isEmpty() ? path : path + '\t' + copyTo;
+  switch (helper->ask(request, allowedMs, answer)) {
     case Helper::Outcome::Answered:
       verdict.state = answer == "ok" ? Verdict::Good : Verdict::Bad;
       if (verdict.isBad()) verdict.message = "Could not read file, left out: " + shown;
+      if (!verdict.isBad()) verdict.readInstead = copyTo;
       release(std::move(helper));
       return verdict;
     case Helper::Outcome::Died:

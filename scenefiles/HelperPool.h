@@ -24,8 +24,9 @@ class HelperPool {
   HelperPool& operator=(const HelperPool&) = delete;
 
   // `timeoutMs` is what a small file may take; larger files get a second more per 4 MiB.
-  // Thread-safe. Unchecked when no helper can be started.
-  Verdict check(const QString& path);
+  // Thread-safe. Unchecked when no helper can be started. With `copyTo`, a good file is also
+  // written there in OpenSceneGraph's binary format (Verdict::readInstead).
+  Verdict check(const QString& path, const QString& copyTo = QString());
   // Helpers started so far, restarts included.
   int startedHelpers() const;
 

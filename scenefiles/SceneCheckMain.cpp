@@ -1,6 +1,8 @@
 // vexa-scenecheck: reads scene files for the editor so that a reader crashing or hanging on a
-// damaged file takes down this process only. One path per line on standard input, one verdict
-// per line on standard output: "ok" or "unreadable". Runs until its input ends.
+// damaged file takes down this process only. One request per line on standard input: a path, or
+// a path, a tab and an output path, to which the scene read is written in OpenSceneGraph's binary
+// format with its images inside. One verdict per line on standard output: "ok" or "unreadable".
+// Runs until its input ends.
 #include <cstdio>
 #include <iostream>
 #include <string>
@@ -8,6 +10,7 @@
 #include <osg/Notify>
 #include <osgDB/Options>
 #include <osgDB/ReadFile>
+#include <osgDB/WriteFile>
 
 namespace {
 
@@ -23,10 +26,15 @@ int main() {
   osg::setNotifyHandler(new StderrNotifyHandler);
   osg::ref_ptr<osgDB::Options> options = new osgDB::Options;
   options->setObjectCacheHint(osgDB::Options::CACHE_NONE);
-  std::string path;
-  while (std::getline(std::cin, path)) {
+  osg::ref_ptr<osgDB::Options> writeOptions = new osgDB::Options("WriteImageHint=IncludeData");
+  std::string request;
+  while (std::getline(std::cin, request)) {
+    const std::size_t tab = request.find('\t');
+    const std::string path = request.substr(0, tab);
     osg::ref_ptr<osg::Node> node = osgDB::readRefNodeFile(path, options.get());
-    std::cout << (node ? "ok" : "unreadable") << std::endl;
+    bool ok = node.valid();
+    if (ok && tab != std::string::npos) ok = osgDB::writeNodeFile(*node, request.substr(tab + 1), writeOptions.get());
+    std::cout << (ok ? "ok" : "unreadable") << std::endl;
   }
   return 0;
 }

@@ -1,6 +1,7 @@
 #include "scenefiles/SceneFileGuard.h"
 
 #include <QCoreApplication>
+#include <QCryptographicHash>
 #include <QDebug>
 #include <QDir>
 #include <QFileInfo>
@@ -56,7 +57,9 @@ Verdict SceneFileGuard::check(const QString& path) {
   }
   const QString key = VerdictCache::keyOf(path);
   Verdict verdict;
-  if (cache_.find(key, verdict)) {
+  // A good verdict without a copy does not do for a file the editor only reads through one.
+  const bool needsCopy = readOnlyThroughCopy(fileKindOf(path));
+  if (cache_.find(key, verdict) && !(needsCopy && verdict.state == Verdict::Good && verdict.readInstead.isEmpty())) {
     if (verdict.isBad()) report(key, verdict);
     return verdict;
   }
@@ -76,7 +79,8 @@ Verdict SceneFileGuard::askHelper(const QString& key, const QString& path) {
     }
   }
   if (running.valid()) return running.get();
-  const Verdict verdict = pool_.check(QFileInfo(path).absoluteFilePath());
+  const QString copy = readOnlyThroughCopy(fileKindOf(path)) ? copyPathFor(key) : QString();
+  const Verdict verdict = pool_.check(QFileInfo(path).absoluteFilePath(), copy);
   if (verdict.state == Verdict::Unchecked) {
     static std::once_flag warned;
     std::call_once(warned, [] { qDebug() << "No scene file helper could be started; files are read unchecked"; });
@@ -88,6 +92,14 @@ Verdict SceneFileGuard::askHelper(const QString& key, const QString& path) {
   std::lock_guard<std::mutex> lock(inFlightMutex_);
   inFlight_.erase(key);
   return verdict;
+}
+
+QString SceneFileGuard::copyPathFor(const QString& key) {
+  std::lock_guard<std::mutex> lock(copiesMutex_);
+  if (!copies_) copies_ = std::make_unique<QTemporaryDir>(QDir::temp().filePath("vexa-scenecopies-XXXXXX"));
+  if (!copies_->isValid()) return {};
+  const QByteArray digest = QCryptographicHash::hash(key.toUtf8(), QCryptographicHash::Sha1).toHex();
+  return copies_->filePath(QString::fromLatin1(digest) + ".osgb");
 }
 
 void SceneFileGuard::report(const QString& key, const Verdict& verdict) {

@@ -3,6 +3,7 @@
 #include <QObject>
 #include <QSet>
 #include <QString>
+#include <QTemporaryDir>
 
 #include <future>
 #include <map>
@@ -58,6 +59,9 @@ class SceneFileGuard : public QObject {
  private:
   void report(const QString& key, const Verdict& verdict);
   Verdict askHelper(const QString& key, const QString& path);
+  // Where the helper writes the copy of a file whose own reader the editor does not run; empty
+  // when no private folder could be made (the helper then only checks).
+  QString copyPathFor(const QString& key);
 
   const QString cacheFile_;
   VerdictCache cache_;
@@ -68,6 +72,8 @@ class SceneFileGuard : public QObject {
   // at once, and one helper read answers both.
   std::mutex inFlightMutex_;
   std::map<QString, std::shared_future<Verdict>> inFlight_;
+  std::mutex copiesMutex_;
+  std::unique_ptr<QTemporaryDir> copies_;
 };
 
 }  // namespace scenefiles

@@ -11,6 +11,9 @@ struct Verdict {
   State state = Unchecked;
   // For Bad: a message naming the file.
   QString message;
+  // For Good files of kinds whose readers may corrupt memory without crashing: the copy the
+  // helper wrote in OpenSceneGraph's own binary format, to be read in place of the file.
+  QString readInstead;
 
   bool isBad() const { return state == Bad; }
 };

@@ -88,6 +88,8 @@ bool VerdictCache::save(const QString& file) {
     std::lock_guard<std::mutex> lock(mutex_);
     if (!changed_) return true;
     for (auto it = verdicts_.constBegin(); it != verdicts_.constEnd(); ++it) {
+      // Copies live as long as the run that made them.
+      if (!it.value().readInstead.isEmpty()) continue;
       QJsonObject entry;
       entry.insert("key", it.key());
       entry.insert("good", it.value().state == Verdict::Good);

@@ -1,5 +1,7 @@
 #include "tests/fuzz/SceneReader.h"
 
+#include <memory>
+
 #include <osgDB/ReadFile>
 #include <osgDB/Registry>
 
@@ -13,15 +15,15 @@ namespace {
 // input is judged afresh, and a small-file timeout well inside the harness's own keeps a reader
 // that spins a rejection instead of a hang.
 void installGuardOnce() {
-  static scenefiles::SceneFileGuard* const guard = [] {
+  // Destroyed when the child ends its input, which removes the helper's copies.
+  static const std::unique_ptr<scenefiles::SceneFileGuard> guard = [] {
     scenefiles::SceneFileGuard::Settings settings;
     settings.helpers = 1;
     settings.timeoutMs = 2000;
-    auto* created = new scenefiles::SceneFileGuard(settings);
-    scenefiles::SceneFileGuard::install(created);
+    auto created = std::make_unique<scenefiles::SceneFileGuard>(settings);
+    scenefiles::SceneFileGuard::install(created.get());
     return created;
   }();
-  (void)guard;
 }
 
 }  // namespace

@@ -4,6 +4,8 @@
 
 #include <osgDB/ReadFile>
 #include <osgDB/WriteFile>
+#include <osg/Geode>
+#include <osg/Geometry>
 
 #include "scenefiles/FileLimits.h"
 #include "scenefiles/SceneFileGuard.h"
@@ -189,6 +191,37 @@ class SceneFileGuardTest : public QObject {
     QVERIFY(!osgDB::readRefNodeFile(ply.toStdString()));
     QVERIFY(osgDB::readRefNodeFile(good_.toStdString()));
     SceneFileGuard::install(nullptr);
+  }
+
+  void foreignMeshesAreReadOnlyThroughTheHelpersCopy() {
+    SceneFileGuard guard(settingsWith({}));
+    SceneFileGuard::install(&guard);
+    const QString ply = dir_.filePath("copies/triangle.ply");
+    damaged::writeBytes(ply,
+                        "ply\nformat ascii 1.0\nelement vertex 3\nproperty float x\nproperty float y\n"
+                        "property float z\nelement face 1\nproperty list uchar int vertex_indices\nend_header\n"
+                        "0 0 0\n1 0 0\n0 1 0\n3 0 1 2\n");
+    const Verdict verdict = guard.check(ply);
+    QCOMPARE(verdict.state, Verdict::Good);
+    QVERIFY(verdict.readInstead.endsWith(".osgb"));
+    QVERIFY(QFileInfo(verdict.readInstead).isFile());
+
+    // Swapping the copy shows whose bytes the editor reads: the copy's, never the PLY's.
+    osg::ref_ptr<osg::Geometry> square = new osg::Geometry;
+    osg::ref_ptr<osg::Vec3Array> corners = new osg::Vec3Array;
+    for (const osg::Vec3& corner : {osg::Vec3(0, 0, 0), osg::Vec3(1, 0, 0), osg::Vec3(1, 1, 0), osg::Vec3(0, 1, 0)})
+      corners->push_back(corner);
+    square->setVertexArray(corners);
+    square->addPrimitiveSet(new osg::DrawArrays(GL_QUADS, 0, 4));
+    osg::ref_ptr<osg::Geode> geode = new osg::Geode;
+    geode->addDrawable(square);
+    QVERIFY(osgDB::writeNodeFile(*geode, verdict.readInstead.toStdString()));
+    osg::ref_ptr<osg::Node> read = osgDB::readRefNodeFile(ply.toStdString());
+    SceneFileGuard::install(nullptr);
+    QVERIFY(read);
+    auto* readGeode = read->asGeode();
+    QVERIFY(readGeode && readGeode->getNumDrawables() == 1);
+    QCOMPARE(readGeode->getDrawable(0)->asGeometry()->getVertexArray()->getNumElements(), 4u);
   }
 
  private:
