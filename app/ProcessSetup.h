@@ -9,5 +9,6 @@ void installUtf8Locale();
 void installFatalSignalHandlers();
 
 // Sends OpenSceneGraph's messages (a tile file the pager cannot read, a shader log) to the debug
-// log instead of standard error, so they land where the editor's other diagnostics go.
+// log instead of standard error, so they land where the editor's other diagnostics go; a message
+// repeated word for word is logged once.
 void routeSceneGraphMessagesToDebugLog();

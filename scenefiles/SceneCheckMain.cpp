@@ -5,6 +5,7 @@
 // Runs until its input ends.
 #include <cstdio>
 #include <iostream>
+#include <set>
 #include <string>
 
 #include <osg/Notify>
@@ -14,10 +15,18 @@
 
 namespace {
 
-// Reader messages must not mix with the verdicts on standard output.
+// Reader messages must not mix with the verdicts on standard output. A reader stuck on a cut
+// file repeats the same complaint thousands of times; each is said once.
 class StderrNotifyHandler : public osg::NotifyHandler {
  public:
-  void notify(osg::NotifySeverity, const char* message) override { std::fputs(message, stderr); }
+  void notify(osg::NotifySeverity, const char* message) override {
+    if (said_.count(message)) return;
+    if (said_.size() < 1000) said_.insert(message);
+    std::fputs(message, stderr);
+  }
+
+ private:
+  std::set<std::string> said_;
 };
 
 }  // namespace
