@@ -1,7 +1,5 @@
 #include "viewer/CameraManipulator.h"
 
-#include <QGuiApplication>
-
 #include "viewer/ViewerMath.h"
 
 namespace qvx {
@@ -15,7 +13,7 @@ CameraManipulator::CameraManipulator(int flags) : osgGA::OrbitManipulator(flags)
 
 bool CameraManipulator::handle(const osgGA::GUIEventAdapter& ea, osgGA::GUIActionAdapter& us) {
   // Ctrl belongs to other tools (Ctrl + wheel scales cameras or the editing radius).
-  if (QGuiApplication::keyboardModifiers() & Qt::ControlModifier) return true;
+  if (ea.getModKeyMask() & osgGA::GUIEventAdapter::MODKEY_CTRL) return true;
 
   if (ea.getEventType() == osgGA::GUIEventAdapter::PUSH) {
     const bool left = ea.getButton() == osgGA::GUIEventAdapter::LEFT_MOUSE_BUTTON;

@@ -282,17 +282,20 @@ void MeshViewerCanvas::hideEvent(QHideEvent* event) {
 }
 
 void MeshViewerCanvas::mousePressEvent(QMouseEvent* event) {
+  setModifiers(event->modifiers());
   eventQueue()->mouseButtonPress(static_cast<float>(event->x()), static_cast<float>(event->y()),
                                  osgButtonFromQt(event->button()), eventQueue()->getTime());
 }
 
 void MeshViewerCanvas::mouseReleaseEvent(QMouseEvent* event) {
+  setModifiers(event->modifiers());
   eventQueue()->mouseButtonRelease(static_cast<float>(event->x()), static_cast<float>(event->y()),
                                    osgButtonFromQt(event->button()), eventQueue()->getTime());
 }
 
 void MeshViewerCanvas::mouseMoveEvent(QMouseEvent* event) {
   update();
+  setModifiers(event->modifiers());
   eventQueue()->mouseMotion(static_cast<float>(event->x()), static_cast<float>(event->y()));
 }
 
@@ -321,6 +324,7 @@ void MeshViewerCanvas::wheelEvent(QWheelEvent* event) {
   } else if (event->modifiers() & Qt::ShiftModifier) {
     changeFieldOfView(delta);
   } else {
+    setModifiers(event->modifiers());
     eventQueue()->mouseScroll(scrollMotionForDelta(delta));
   }
 }
@@ -361,7 +365,12 @@ void MeshViewerCanvas::changeFieldOfView(int angleDeltaY) {
   applyProjection();
 }
 
+void MeshViewerCanvas::setModifiers(Qt::KeyboardModifiers modifiers) {
+  eventQueue()->getCurrentEventState()->setModKeyMask(osgModKeyMaskFromQt(modifiers));
+}
+
 void MeshViewerCanvas::postKey(QKeyEvent* event, bool press) {
+  setModifiers(event->modifiers());
   const QByteArray text = event->text().toLocal8Bit();
   // Keys without text (modifiers, arrows) mean nothing to the scene's handlers.
   if (text.isEmpty()) return;

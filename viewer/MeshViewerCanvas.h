@@ -81,6 +81,7 @@ class MeshViewerCanvas : public QGLWidget {
   void applyProjection();
   void changeFieldOfView(int angleDeltaY);
   void postKey(QKeyEvent* event, bool press);
+  void setModifiers(Qt::KeyboardModifiers modifiers);
 
   int frameInterval_;
   osg::ref_ptr<osgViewer::GraphicsWindowEmbedded> graphicsWindow_;

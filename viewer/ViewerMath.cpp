@@ -28,6 +28,15 @@ int osgButtonFromQt(Qt::MouseButton button) {
   }
 }
 
+int osgModKeyMaskFromQt(Qt::KeyboardModifiers modifiers) {
+  int mask = 0;
+  if (modifiers & Qt::ShiftModifier) mask |= osgGA::GUIEventAdapter::MODKEY_SHIFT;
+  if (modifiers & Qt::ControlModifier) mask |= osgGA::GUIEventAdapter::MODKEY_CTRL;
+  if (modifiers & Qt::AltModifier) mask |= osgGA::GUIEventAdapter::MODKEY_ALT;
+  if (modifiers & Qt::MetaModifier) mask |= osgGA::GUIEventAdapter::MODKEY_META;
+  return mask;
+}
+
 osgGA::GUIEventAdapter::ScrollingMotion scrollMotionForDelta(int angleDeltaY) {
   return angleDeltaY < 0 ? osgGA::GUIEventAdapter::SCROLL_UP : osgGA::GUIEventAdapter::SCROLL_DOWN;
 }
@@ -38,7 +47,7 @@ float fieldOfViewAfterWheel(float oldFovDegrees, int angleDeltaY) {
 }
 
 double distanceForFieldOfView(double distance, double oldFovDegrees, double newFovDegrees) {
-  return distance * std::sin(radians(oldFovDegrees)) / std::sin(radians(newFovDegrees));
+  return distance * std::tan(radians(oldFovDegrees) / 2.0) / std::tan(radians(newFovDegrees) / 2.0);
 }
 
 double lodScaleFactorForDistanceChange(double oldDistance, double newDistance) {

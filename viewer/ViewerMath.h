@@ -33,6 +33,10 @@ osg::Vec2d ndcFromWidget(double x, double y, double width, double height);
 // Qt mouse button to the OpenSceneGraph button number (left 1, middle 2, right 3, other 0).
 int osgButtonFromQt(Qt::MouseButton button);
 
+// The modifier mask that travels with an event, so that scene handlers read the keys held at
+// the event and not the keyboard's state when they happen to run.
+int osgModKeyMaskFromQt(Qt::KeyboardModifiers modifiers);
+
 // A negative wheel delta scrolls up (zoom out), zero or positive scrolls down (zoom in).
 osgGA::GUIEventAdapter::ScrollingMotion scrollMotionForDelta(int angleDeltaY);
 
@@ -40,7 +44,7 @@ osgGA::GUIEventAdapter::ScrollingMotion scrollMotionForDelta(int angleDeltaY);
 float fieldOfViewAfterWheel(float oldFovDegrees, int angleDeltaY);
 
 // Eye distance that keeps the picked point the same size on screen when the field of view
-// changes: L' = L * sin(old) / sin(new).
+// changes: L' = L * tan(old / 2) / tan(new / 2), since the view is 2 L tan(fov / 2) high there.
 double distanceForFieldOfView(double distance, double oldFovDegrees, double newFovDegrees);
 
 // Factor for the camera's LOD scale after the eye moved from oldDistance to newDistance:

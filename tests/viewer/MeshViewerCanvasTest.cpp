@@ -147,8 +147,8 @@ class MeshViewerCanvasTest : public QObject {
     QCOMPARE(canvas_->fieldOfView(), 56.0f);
     QCOMPARE(fov.count(), 1);
     QCOMPARE(fov.at(0).at(0).toFloat(), 56.0f);
-    // The picked point keeps its size on screen: L' = L sin(50) / sin(56).
-    const double expected = distance * std::sin(50.0 * M_PI / 180) / std::sin(56.0 * M_PI / 180);
+    // The picked point keeps its size on screen: L' = L tan(25) / tan(28).
+    const double expected = distance * std::tan(25.0 * M_PI / 180) / std::tan(28.0 * M_PI / 180);
     QVERIFY((adapter_->cameraManipulator()->getCenter() - target).length() < 1e-6);
     QVERIFY(std::fabs((eye() - target).length() - expected) < 1e-6 * expected);
     // The camera keeps its LOD scale in single precision.
@@ -201,6 +201,33 @@ class MeshViewerCanvasTest : public QObject {
     // Escape outside full screen must not stop drawing.
     QVERIFY(!canvas_->isFullScreenMode());
     QVERIFY(waitFrames(2));
+  }
+
+  // Handlers read the keys held at the event from the event itself: the mask travels with it.
+  void modifierKeysTravelWithTheEvents() {
+    takeEvents();
+    QTest::mouseClick(canvas_, Qt::LeftButton, Qt::ControlModifier | Qt::ShiftModifier, QPoint(10, 10));
+    QTest::mouseClick(canvas_, Qt::LeftButton, Qt::AltModifier, QPoint(10, 10));
+    QTest::keyPress(canvas_, 'w', Qt::NoModifier);
+    const auto events = takeEvents();
+    QCOMPARE(events.size(), size_t(5));
+    const int ctrlShift = Event::MODKEY_CTRL | Event::MODKEY_SHIFT;
+    QCOMPARE(events[0]->getModKeyMask() & ctrlShift, ctrlShift);
+    QCOMPARE(events[1]->getModKeyMask() & ctrlShift, ctrlShift);
+    QCOMPARE(events[2]->getModKeyMask(), int(Event::MODKEY_ALT));
+    QCOMPARE(events[4]->getModKeyMask(), 0);
+    // A Ctrl-drag belongs to other tools: the manipulator leaves the camera where it is.
+    showGround();
+    const osg::Vec3d before = eye();
+    QTest::mousePress(canvas_, Qt::LeftButton, Qt::ControlModifier, QPoint(100, 100));
+    for (int x = 110; x <= 300; x += 10) {
+      QMouseEvent move(QEvent::MouseMove, QPointF(x, 120), Qt::NoButton, Qt::LeftButton, Qt::ControlModifier);
+      QApplication::sendEvent(canvas_, &move);
+      QVERIFY(waitFrames(1));
+    }
+    QTest::mouseRelease(canvas_, Qt::LeftButton, Qt::ControlModifier, QPoint(300, 120));
+    QVERIFY(waitFrames(2));
+    QVERIFY((eye() - before).length() < 1e-9);
   }
 
   void zoomButtonsAndHomeMoveTheCamera() {

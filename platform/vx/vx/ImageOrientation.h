@@ -35,6 +35,9 @@ class ImageOrientation {
   void setProjectionCenter(const Vec3& c) { center_ = c; }
   const Mat3& rotation() const { return rotation_; }
   void setRotation(const Mat3& r) { rotation_ = r; }
+  // A true-ortho tile seen from straight above, drawn with a parallel projection; never in a file.
+  bool isOrtho() const { return ortho_; }
+  void setOrtho(bool ortho) { ortho_ = ortho; }
 
   // World point -> camera frame.
   Vec3 toCamera(const Vec3& world) const;
@@ -50,6 +53,7 @@ class ImageOrientation {
   double cy_ = 0.0;
   Vec3 center_{{0.0, 0.0, 0.0}};
   Mat3 rotation_{{1, 0, 0, 0, 1, 0, 0, 0, 1}};
+  bool ortho_ = false;
 };
 
 // An orientation list: a UTF-8 text file naming one orientation file per line, relative to the
