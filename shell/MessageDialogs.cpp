@@ -3,6 +3,9 @@
 #include "shell/InitFile.h"
 
 #include <QCheckBox>
+#include <QTimer>
+
+#include <iostream>
 #include <QGridLayout>
 
 namespace qvx {
@@ -64,44 +67,77 @@ std::unique_ptr<QMessageBox> makeSilenceableWarning(const QString& text) {
   return box;
 }
 
+namespace {
+
+bool unattendedRun = false;
+
+// True when the box must not be shown; the text then goes to standard error.
+bool printedInstead(const QString& text) {
+  if (!unattendedRun) return false;
+  std::cerr << "VEXA: " << text.toStdString() << std::endl;
+  return true;
+}
+
+}  // namespace
+
+void setUnattended(bool unattended) { unattendedRun = unattended; }
+
+bool isUnattended() { return unattendedRun; }
+
+void timedInformation(const QString& text, int milliseconds) {
+  if (printedInstead(text)) return;
+  auto box = makeInformationBox(text);
+  QTimer::singleShot(milliseconds, box.get(), &QMessageBox::accept);
+  box->exec();
+}
+
 int criticalBox(const QString& text) {
+  if (printedInstead(text)) return 0;
   makeCriticalBox(text)->exec();
   return 0;
 }
 
 int informationBox(const QString& text) {
+  if (printedInstead(text)) return 0;
   makeInformationBox(text)->exec();
   return 0;
 }
 
 int warningBox(const QString& text) {
+  if (printedInstead(text)) return 0;
   makeWarningBox(text)->exec();
   return 0;
 }
 
 bool confirmationBox(const QString& text) {
+  if (printedInstead(text)) return false;
   return makeConfirmationBox(text)->exec() == QMessageBox::Ok;
 }
 
 QMessageBox::StandardButton okCancelQuestion(const QString& text) {
+  if (printedInstead(text)) return QMessageBox::Cancel;
   return QMessageBox::StandardButton(makeOkCancelQuestion(text)->exec());
 }
 
 QMessageBox::StandardButton yesNoQuestion(const QString& text) {
+  if (printedInstead(text)) return QMessageBox::No;
   return QMessageBox::StandardButton(makeYesNoQuestion(text)->exec());
 }
 
 QMessageBox::StandardButton saveQuestion(const QString& text) {
+  if (printedInstead(text)) return QMessageBox::Cancel;
   return QMessageBox::StandardButton(makeSaveQuestion(text)->exec());
 }
 
 int shortcutBox(const QString& text) {
+  if (printedInstead(text)) return 0;
   makeShortcutBox(text)->exec();
   return 0;
 }
 
 int silenceableWarning(const QString& text, quint32 dialogId) {
   if (InitFile::isDialogIgnored(dialogId)) return -1;
+  if (printedInstead(text)) return 0;
   auto box = makeSilenceableWarning(text);
   box->exec();
   if (box->findChild<QCheckBox*>(QStringLiteral("checkBoxDontShowAgain"))->isChecked())

@@ -37,5 +37,12 @@ int shortcutBox(const QString& text);  // 0
 // otherwise shows the box, silences the identifier if the check box is ticked when the box
 // closes, and returns 0.
 int silenceableWarning(const QString& text, quint32 dialogId);
+// An information box that closes itself after `milliseconds`.
+void timedInformation(const QString& text, int milliseconds);
+
+// In an unattended run nobody can answer a box, and a box would stop the run for good: every
+// message then goes to standard error instead, and every question is declined (Cancel, No).
+void setUnattended(bool unattended);
+bool isUnattended();
 
 }  // namespace qvx

@@ -77,6 +77,22 @@ class MessageDialogsTest : public QObject {
     QVERIFY(watcher.boxes().isEmpty());
   }
 
+  // An unattended run must never stop at a box: nothing is shown and every question is declined.
+  void unattendedRunsShowNoBoxes() {
+    MessageBoxWatcher watcher(QMessageBox::Ok);
+    qvx::setUnattended(true);
+    QCOMPARE(qvx::criticalBox("c"), 0);
+    QCOMPARE(qvx::okCancelQuestion("update?"), QMessageBox::Cancel);
+    QCOMPARE(qvx::yesNoQuestion("proceed?"), QMessageBox::No);
+    QVERIFY(!qvx::confirmationBox("sure?"));
+    qvx::timedInformation("t", 60000);
+    qvx::setUnattended(false);
+    QVERIFY(watcher.boxes().isEmpty());
+  }
+
+  // Returning at all is the point: nobody answers this box.
+  void timedInformationClosesItself() { qvx::timedInformation("Not enough waypoints", 200); }
+
   void brandedDialogs() {
     qVexaDialog dialog(nullptr, "Heading", "A longer message.");
     QVERIFY(!dialog.findChild<QLabel*>("labelLogo")->pixmap(Qt::ReturnByValue).isNull());
