@@ -4,6 +4,7 @@
 #include <stdexcept>
 #include <system_error>
 
+#include "demo/CameraFlight.h"
 #include "demo/OutputFolder.h"
 #include "demo/TileLayout.h"
 
@@ -17,6 +18,10 @@ constexpr double kBytesPerVertex = 32.0;     // position, normal (3 floats each)
 constexpr double kBytesPerTriangle = 12.0;   // three 32-bit indices
 constexpr double kBytesPerQuad = 1024.0;     // node, state set and paged LOD records
 constexpr double kBytesPerImage = 4096.0;    // orientation file and list lines
+// JPEG of quality 95: the most detailed photos of the demo landscape, fully covered with terrain,
+// take about 0.34 bytes per pixel.
+constexpr double kBytesPerPhotoPixel = 0.4;
+constexpr double kBytesPerOrthoHeader = 2048.0;  // GeoTIFF tags and coordinate system
 constexpr double kFixedBytes = 256.0 * 1024.0;  // databases, project file, topology, log
 constexpr double kMargin = 1.25;
 
@@ -34,8 +39,10 @@ std::uintmax_t estimateProjectBytes(const DemoOptions& options) {
   const double bytesPerQuad = texels * texels * kBytesPerTexel + (cells + 1.0) * (cells + 1.0) * kBytesPerVertex +
                               2.0 * cells * cells * kBytesPerTriangle + kBytesPerQuad;
   const double tiles = double(layout.tiles) * layout.tiles;
-  const double total =
-      kMargin * (kMeshes * tiles * quadsPerTile * bytesPerQuad + options.images * kBytesPerImage + kFixedBytes);
+  const double orthoBytes = double(layout.textureSize) * layout.textureSize * kBytesPerTexel + kBytesPerOrthoHeader;
+  const double photoBytes = double(kImageWidth) * kImageHeight * kBytesPerPhotoPixel;
+  const double total = kMargin * (kMeshes * tiles * quadsPerTile * bytesPerQuad + tiles * orthoBytes +
+                                  options.images * (kBytesPerImage + photoBytes) + kFixedBytes);
   return static_cast<std::uintmax_t>(std::ceil(total));
 }
 
