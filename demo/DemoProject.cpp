@@ -120,13 +120,13 @@ void writeProjectFiles(const fs::path& out, const fs::path& root, const DemoOpti
     steps.report(3 + 47 * done / count, "Writing mesh tiles " + std::to_string(done) + "/" + std::to_string(count));
   };
   // Every tile also gives its true ortho and, for the photos, the triangles of its finest level.
-  std::vector<TexturedMesh> scene;
+  PhotoRenderer renderer;
   std::vector<std::string> orthoFiles;
   const auto visitTile = [&](int x, int y, const TileNodes& tile) {
     const fs::path ortho = inProject(out, layout::ResultsTrueOrthoDir) / trueOrthoFileName(x, y);
     writeTrueOrtho(*tile.texture, tile.offset, meshLayout.tileSize, kWkt, ortho);
     orthoFiles.push_back(recorded(toUtf8(ortho)));
-    for (TexturedMesh& mesh : finestMeshes(tile)) scene.push_back(std::move(mesh));
+    renderer.add(finestMeshes(tile));
   };
   TiledMeshResult meshes = writeTiledMeshes(
       terrain, meshLayout,
@@ -162,7 +162,6 @@ void writeProjectFiles(const fs::path& out, const fs::path& root, const DemoOpti
   stereoTopology(cameras, meshLayout).saveTopology(toUtf8(inProject(out, layout::TopologyFile)));
 
   steps.report(52, "Drawing the photos");
-  const PhotoRenderer renderer(std::move(scene));
   writePhotos(renderer, orientations, inProject(out, layout::ImagesColorDir), [&](int done, int count) {
     steps.report(52 + 41 * done / count, "Drawing the photos " + std::to_string(done) + "/" + std::to_string(count));
   });

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <iterator>
 #include <map>
 #include <stdexcept>
 
@@ -354,9 +355,8 @@ std::vector<std::vector<unsigned char>> mipLevels(const osg::Image& image, std::
 
 }  // namespace
 
-PhotoRenderer::PhotoRenderer(std::vector<TexturedMesh> meshes) {
-  std::map<const osg::Image*, size_t> textureIndex;
-  for (TexturedMesh& source : meshes) {
+void PhotoRenderer::add(std::vector<TexturedMesh> meshes) {
+  for (const TexturedMesh& source : meshes) {
     if (!source.vertices || !source.texCoords || !source.texture || source.texCoords->size() != source.vertices->size())
       throw std::runtime_error("The photo renderer needs a vertex, a texture coordinate and a texture for every mesh.");
     for (unsigned index : source.triangles) {
@@ -364,6 +364,11 @@ PhotoRenderer::PhotoRenderer(std::vector<TexturedMesh> meshes) {
         throw std::runtime_error("A mesh for the photo renderer names vertex " + std::to_string(index) + " of " +
                                  std::to_string(source.vertices->size()) + ".");
     }
+  }
+  std::map<const osg::Image*, size_t> textureIndex;
+  std::vector<MipChain> textures;
+  std::vector<Mesh> added;
+  for (TexturedMesh& source : meshes) {
     Mesh mesh;
     const auto found = textureIndex.find(source.texture.get());
     if (found == textureIndex.end()) {
@@ -371,9 +376,9 @@ PhotoRenderer::PhotoRenderer(std::vector<TexturedMesh> meshes) {
       std::vector<std::vector<unsigned char>> data = mipLevels(*source.texture, sizes);
       MipChain chain;
       for (size_t k = 0; k < data.size(); ++k) chain.push_back({sizes[k].first, sizes[k].second, std::move(data[k])});
-      mesh.texture = textures_.size();
+      mesh.texture = textures_.size() + textures.size();
       textureIndex[source.texture.get()] = mesh.texture;
-      textures_.push_back(std::move(chain));
+      textures.push_back(std::move(chain));
     } else {
       mesh.texture = found->second;
     }
@@ -382,8 +387,11 @@ PhotoRenderer::PhotoRenderer(std::vector<TexturedMesh> meshes) {
     mesh.low = source.offset + osg::Vec3d(box._min);
     mesh.high = source.offset + osg::Vec3d(box._max);
     mesh.source = std::move(source);
-    if (box.valid()) meshes_.push_back(std::move(mesh));
+    mesh.source.texture = nullptr;  // the mip chain holds its texels
+    if (box.valid()) added.push_back(std::move(mesh));
   }
+  std::move(textures.begin(), textures.end(), std::back_inserter(textures_));
+  std::move(added.begin(), added.end(), std::back_inserter(meshes_));
 }
 
 Photo PhotoRenderer::render(const vx::ImageOrientation& camera) const {

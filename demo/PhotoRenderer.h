@@ -54,8 +54,10 @@ struct Photo {
 // nearer one wins, an equal depth keeps the first. Where nothing is seen the photo is black.
 class PhotoRenderer {
  public:
-  // Throws std::runtime_error for a mesh whose texture is not 8-bit RGB or whose arrays disagree.
-  explicit PhotoRenderer(std::vector<TexturedMesh> meshes);
+  // Adds meshes to the scene; their textures are copied (with mipmaps), the images are not kept.
+  // Throws std::runtime_error for a mesh whose texture is not 8-bit RGB or whose arrays disagree;
+  // then nothing is added.
+  void add(std::vector<TexturedMesh> meshes);
 
   // Safe to call from several threads at once.
   Photo render(const vx::ImageOrientation& camera) const;
