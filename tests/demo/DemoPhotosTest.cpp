@@ -11,6 +11,7 @@
 #include <ogr_spatialref.h>
 
 #include "demo/DemoProject.h"
+#include "demo/PhotoWriter.h"
 #include "demo/TerrainModel.h"
 #include "demo/TexturePainter.h"
 #include "demo/TileLayout.h"
@@ -241,6 +242,31 @@ class DemoPhotosTest : public QObject {
       }
     }
     QCOMPARE(nadirPhotos, 2);
+  }
+
+  // A photo that cannot be written, or a progress report that throws while photos are drawn on
+  // several threads, ends the run with that error, and the project folder is left out entirely.
+  void photoFailuresEndTheRunAndLeaveNothing() {
+    demo::DemoOptions tiny;
+    tiny.tiles = 1;
+    tiny.levels = 1;
+    tiny.images = 5;
+    tiny.finestGridCells = 8;
+    tiny.textureSize = 16;
+    QTemporaryDir other;
+    const auto failInPhotos = [](int percent, const std::string& step) {
+      if (percent > 52 && step.find("photos") != std::string::npos) throw std::runtime_error("cancelled while drawing");
+    };
+    QCOMPARE(testprojects::errorOf([&] { demo::writeDemoProject(other.filePath("p").toStdString(), tiny, failInPhotos); }),
+             QString("cancelled while drawing"));
+    QCOMPARE(QDir(other.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList());
+
+    demo::PhotoRenderer renderer;
+    std::vector<vx::ImageOrientation> cameras(3, project_.imageOrientation(project_.image(0)));
+    cameras[1].setImageName("second.jpg");
+    const QString missing = other.filePath("no such folder");
+    const QString error = testprojects::errorOf([&] { demo::writePhotos(renderer, cameras, missing.toStdString(), {}); });
+    QVERIFY2(error.contains(missing + "/"), qPrintable(error));
   }
 
  private:
