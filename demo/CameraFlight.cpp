@@ -35,14 +35,20 @@ int stripCount(int imageCount) {
 
 }  // namespace
 
-std::vector<FlightCamera> planFlight(const TerrainModel& terrain, const MeshLayout& layout, int imageCount) {
+double flyingHeight(const MeshLayout& layout, int imageCount) {
   if (imageCount < 1) throw std::runtime_error("The flight needs at least one image, not " + std::to_string(imageCount) + ".");
   const double extent = layout.extent();
   const int strips = stripCount(imageCount);
   const int longest = (imageCount + strips - 1) / strips;
   const double forward = extent / longest / (1.0 - 0.65);
   const double side = extent / strips / (1.0 - 0.30);
-  const double height = std::max({forward * kFocalLength / kImageHeight, side * kFocalLength / kImageWidth, 40.0});
+  return std::max({forward * kFocalLength / kImageHeight, side * kFocalLength / kImageWidth, 40.0});
+}
+
+std::vector<FlightCamera> planFlight(const TerrainModel& terrain, const MeshLayout& layout, int imageCount) {
+  const double height = flyingHeight(layout, imageCount);
+  const double extent = layout.extent();
+  const int strips = stripCount(imageCount);
   const double altitude = meanGround(terrain) + height;
   const osg::Vec3d& origin = layout.origin;
 

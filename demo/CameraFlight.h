@@ -28,6 +28,9 @@ constexpr double kFocalLength = 1700.0;
 // centre, at most 40 degrees), the others nadir with the image top in the flight direction.
 // Flying height gives at least 65 % forward and 30 % side overlap of the nadir images.
 // Images are named "IMG_0001.jpg" ... in flight order.
+// Height of the flight above the mean ground. Throws std::runtime_error for fewer than one image.
+double flyingHeight(const MeshLayout& layout, int imageCount);
+
 std::vector<FlightCamera> planFlight(const TerrainModel& terrain, const MeshLayout& layout, int imageCount);
 
 // Pairs neighbouring exposures of one strip and exposures of adjacent strips that lie close along the track.

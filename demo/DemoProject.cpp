@@ -6,10 +6,13 @@
 
 #include "demo/CameraFlight.h"
 #include "demo/OutputFolder.h"
+#include "demo/PhotoRenderer.h"
+#include "demo/PhotoWriter.h"
 #include "demo/SizeEstimate.h"
 #include "demo/TerrainModel.h"
 #include "demo/TiledMesh.h"
 #include "demo/TileLayout.h"
+#include "demo/TrueOrtho.h"
 #include "project/Layout.h"
 #include "vx/Msg.h"
 #include "vx/VEXAProject.h"
@@ -88,7 +91,10 @@ std::string logText(const DemoOptions& options, const MeshLayout& meshLayout, co
       << meshLayout.levels << " levels of detail, finest grid " << meshLayout.finestGridCells << " cells and texture "
       << meshLayout.textureSize << " pixels per tile side\n"
       << "DSM mesh for editing: the same tiles, level-of-detail version 2\n"
-      << "Flight: " << images << " oriented images of " << kImageWidth << " x " << kImageHeight << " pixels\n";
+      << "True ortho: one GeoTIFF per tile, " << meshLayout.textureSize << " x " << meshLayout.textureSize
+      << " pixels\n"
+      << "Flight: " << images << " oriented images of " << kImageWidth << " x " << kImageHeight
+      << " pixels, photos drawn from the finest mesh level\n";
   return log.str();
 }
 
@@ -111,21 +117,32 @@ void writeProjectFiles(const fs::path& out, const fs::path& root, const DemoOpti
   const TerrainModel terrain(options.seed, meshLayout.extent());
 
   const auto tileProgress = [&](int done, int count) {
-    steps.report(3 + 85 * done / count, "Writing mesh tiles " + std::to_string(done) + "/" + std::to_string(count));
+    steps.report(3 + 47 * done / count, "Writing mesh tiles " + std::to_string(done) + "/" + std::to_string(count));
+  };
+  // Every tile also gives its true ortho and, for the photos, the triangles of its finest level.
+  PhotoRenderer renderer;
+  std::vector<std::string> orthoFiles;
+  const auto visitTile = [&](int x, int y, const TileNodes& tile) {
+    const fs::path ortho = inProject(out, layout::ResultsTrueOrthoDir) / trueOrthoFileName(x, y);
+    writeTrueOrtho(*tile.texture, tile.offset, meshLayout.tileSize, kWkt, ortho);
+    orthoFiles.push_back(recorded(toUtf8(ortho)));
+    renderer.add(finestMeshes(tile));
   };
   TiledMeshResult meshes = writeTiledMeshes(
       terrain, meshLayout,
       {{inProject(out, layout::ResultsDsmMeshDir), 1}, {inProject(out, layout::ResultsDsmMeshForEditingDir), 2}},
-      tileProgress);
+      tileProgress, visitTile);
   for (auto& roots : meshes.tileRoots)
     for (std::string& tileRoot : roots) tileRoot = recorded(tileRoot);
   writeTextFile(inProject(out, layout::DsmMeshListFile), lines(meshes.tileRoots[0]));
   writeTextFile(inProject(out, layout::DsmMeshForEditingListFile), lines(meshes.tileRoots[1]));
+  writeTextFile(inProject(out, layout::TrueOrthoListFile), lines(orthoFiles));
 
-  steps.report(89, "Writing the camera flight");
+  steps.report(51, "Writing the camera flight");
   const std::vector<FlightCamera> cameras = planFlight(terrain, meshLayout, options.images);
   std::vector<std::string> orientationFiles;
   std::vector<std::string> imageNames;
+  std::vector<vx::ImageOrientation> orientations;
   vx::VEXAProject project;
   for (const FlightCamera& camera : cameras) {
     const std::string name = camera.orientation.imageName();
@@ -133,6 +150,7 @@ void writeProjectFiles(const fs::path& out, const fs::path& root, const DemoOpti
     camera.orientation.writeFile(toUtf8(out / orientation));
     orientationFiles.push_back(toUtf8(root / orientation));
     imageNames.push_back(name);
+    orientations.push_back(camera.orientation);
     vx::ProjectImage image;
     image.name = name;
     image.photoPath = relativePath(layout::ImagesColorDir, name);
@@ -142,6 +160,11 @@ void writeProjectFiles(const fs::path& out, const fs::path& root, const DemoOpti
   vx::writeOrientationList(toUtf8(inProject(out, layout::OrientationListFile)), orientationFiles);
   writeTextFile(inProject(out, layout::ImageColorListFile), lines(imageNames));
   stereoTopology(cameras, meshLayout).saveTopology(toUtf8(inProject(out, layout::TopologyFile)));
+
+  steps.report(52, "Drawing the photos");
+  writePhotos(renderer, orientations, inProject(out, layout::ImagesColorDir), [&](int done, int count) {
+    steps.report(52 + 41 * done / count, "Drawing the photos " + std::to_string(done) + "/" + std::to_string(count));
+  });
 
   steps.report(94, "Registering the results in the project databases");
   registerMeshes(out);

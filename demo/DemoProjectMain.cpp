@@ -74,7 +74,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   if (values.count("help")) {
-    std::cout << kUsage << "Writes a demo project (terrain mesh tiles, camera flight, databases) into a new or empty folder.\n"
+    std::cout << kUsage << "Writes a demo project (terrain mesh tiles, true orthos, camera flight with photos, databases) into a new or empty folder.\n"
               << visible;
     return 0;
   }

@@ -1,9 +1,11 @@
 #include "demo/SizeEstimate.h"
 
+#include <algorithm>
 #include <cmath>
 #include <stdexcept>
 #include <system_error>
 
+#include "demo/CameraFlight.h"
 #include "demo/OutputFolder.h"
 #include "demo/TileLayout.h"
 
@@ -17,6 +19,11 @@ constexpr double kBytesPerVertex = 32.0;     // position, normal (3 floats each)
 constexpr double kBytesPerTriangle = 12.0;   // three 32-bit indices
 constexpr double kBytesPerQuad = 1024.0;     // node, state set and paged LOD records
 constexpr double kBytesPerImage = 4096.0;    // orientation file and list lines
+// JPEG of quality 95 of the demo landscape: about 0.1 bytes per pixel where the texture is much
+// coarser than the photo, up to about 0.34 where every pixel shows a texel of its own.
+constexpr double kPhotoBytesPerPixel = 0.15;
+constexpr double kPhotoBytesPerDetail = 0.3;
+constexpr double kBytesPerOrthoHeader = 2048.0;  // GeoTIFF tags and coordinate system
 constexpr double kFixedBytes = 256.0 * 1024.0;  // databases, project file, topology, log
 constexpr double kMargin = 1.25;
 
@@ -34,8 +41,13 @@ std::uintmax_t estimateProjectBytes(const DemoOptions& options) {
   const double bytesPerQuad = texels * texels * kBytesPerTexel + (cells + 1.0) * (cells + 1.0) * kBytesPerVertex +
                               2.0 * cells * cells * kBytesPerTriangle + kBytesPerQuad;
   const double tiles = double(layout.tiles) * layout.tiles;
-  const double total =
-      kMargin * (kMeshes * tiles * quadsPerTile * bytesPerQuad + options.images * kBytesPerImage + kFixedBytes);
+  const double orthoBytes = double(layout.textureSize) * layout.textureSize * kBytesPerTexel + kBytesPerOrthoHeader;
+  // Texels per photo pixel at nadir, which decides how much detail the photos show.
+  const double texelsPerPixel = flyingHeight(layout, options.images) / kFocalLength / (layout.tileSize / layout.textureSize);
+  const double photoBytes =
+      double(kImageWidth) * kImageHeight * (kPhotoBytesPerPixel + kPhotoBytesPerDetail * std::min(1.0, texelsPerPixel));
+  const double total = kMargin * (kMeshes * tiles * quadsPerTile * bytesPerQuad + tiles * orthoBytes +
+                                  options.images * (kBytesPerImage + photoBytes) + kFixedBytes);
   return static_cast<std::uintmax_t>(std::ceil(total));
 }
 

@@ -8,8 +8,8 @@
 namespace demo {
 
 // Bytes a demo project of these options takes on disk, rounded up: both meshes (raw RGB textures,
-// float vertices, normals and texture coordinates, 32-bit indices) plus the camera flight and
-// the small project files.
+// float vertices, normals and texture coordinates, 32-bit indices), the true orthos (raw RGB), the
+// camera flight with its JPEG photos and the small project files.
 std::uintmax_t estimateProjectBytes(const DemoOptions& options);
 
 // Throws std::runtime_error when `needed` bytes exceed `available` ones in `folder`.

@@ -81,6 +81,7 @@ class TileBuild {
   TileNodes build(int lodVersion) {
     TileNodes tile;
     tile.offset = layout_.tileOffset(x_, y_);
+    tile.texture = texture_;
     double low = 0.0;
     double high = 0.0;
     grid_.range(0, 0, layout_.finestGridCells, layout_.finestGridCells, low, high);

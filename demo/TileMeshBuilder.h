@@ -27,6 +27,8 @@ struct TileNodes {
   osg::Vec3 minXYZ;
   osg::Vec3 maxXYZ;
   osg::Vec3d offset;
+  // The tile's finest painted texture, row 0 at the southern edge; the files' textures are cut from it.
+  osg::ref_ptr<osg::Image> texture;
 };
 
 // Builds the triangulated, textured level-of-detail tree of one tile from the terrain: a regular

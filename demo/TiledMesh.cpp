@@ -11,7 +11,8 @@
 namespace demo {
 
 TiledMeshResult writeTiledMeshes(const TerrainModel& terrain, const MeshLayout& layout,
-                                 const std::vector<MeshDestination>& destinations, const TileProgress& progress) {
+                                 const std::vector<MeshDestination>& destinations, const TileProgress& progress,
+                                 const TileVisitor& visitTile) {
   layout.validate();
   const TexturePainter painter(terrain);
   const TileMeshBuilder builder(terrain, painter, layout);
@@ -41,6 +42,7 @@ TiledMeshResult writeTiledMeshes(const TerrainModel& terrain, const MeshLayout& 
       result.minHeight = std::min(result.minHeight, b.min.z());
       result.maxHeight = std::max(result.maxHeight, b.max.z());
       bounds.push_back(b);
+      if (visitTile) visitTile(x, y, tile);
       if (progress) progress(++done, count);
     }
   }

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "demo/TerrainModel.h"
+#include "demo/TileMeshBuilder.h"
 #include "demo/TileLayout.h"
 
 namespace demo {
@@ -24,10 +25,13 @@ struct TiledMeshResult {
 };
 
 using TileProgress = std::function<void(int tilesDone, int tileCount)>;
+// Sees each tile once after it was written, for products made from the same tiles.
+using TileVisitor = std::function<void(int x, int y, const TileNodes& tile)>;
 
 // Builds every tile once and writes it, with the index "Mesh.osgb", into each destination.
 // The destinations must exist. Throws std::runtime_error.
 TiledMeshResult writeTiledMeshes(const TerrainModel& terrain, const MeshLayout& layout,
-                                 const std::vector<MeshDestination>& destinations, const TileProgress& progress);
+                                 const std::vector<MeshDestination>& destinations, const TileProgress& progress,
+                                 const TileVisitor& visitTile = {});
 
 }  // namespace demo

@@ -282,6 +282,8 @@ class DemoProjectTest : public QObject {
     QVERIFY(differing.contains("Results/DSM_Mesh/Tile_1_1/Tile_1_1.osgb"));
     QVERIFY(differing.contains("Results/DSM_Mesh/Tile_1_1/Tile_1_1_L2_3.osgb"));
     QVERIFY(differing.contains("Internal/Orientations/IMG_0001.ori"));
+    QVERIFY(differing.contains("Internal/Images/Color/IMG_0001.jpg"));
+    QVERIFY(differing.contains("Results/True_Ortho/True_Ortho_1_0.tif"));
   }
 
   void refusesANonEmptyFolderAndImpossibleOptions() {
