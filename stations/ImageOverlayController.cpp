@@ -117,12 +117,12 @@ void ImageOverlayController::applyView() {
 }
 
 void ImageOverlayController::close() {
+  ++orthoRequest_;
   if (!active_) return;
   active_ = false;
   rightHeld_ = false;
   lastX_ = -1.0f;
   lastY_ = -1.0f;
-  ++orthoRequest_;
   camera_->setLODScale(savedLodScale_);
 }
 
