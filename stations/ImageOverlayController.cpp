@@ -49,6 +49,7 @@ void ImageOverlayController::previousImage() {
 }
 
 bool ImageOverlayController::windowPosition(const osg::Vec3d& world, osg::Vec2d& window) const {
+  if (!camera_.valid()) return false;
   const osg::Viewport* viewport = camera_->getViewport();
   if (!viewport || !isFinite(world)) return false;
   const osg::Vec4d clip = osg::Vec4d(world, 1.0) * camera_->getViewMatrix() * camera_->getProjectionMatrix();
@@ -95,7 +96,7 @@ void ImageOverlayController::slot_jumpToCameraPosition(vx::ImageOrientation ori,
   }
   imageRotation_ = rotation;
   // A second first image while the view is on must not lower the detail again.
-  if (isFirstImage && !wasActive) {
+  if (isFirstImage && !wasActive && camera_.valid()) {
     savedLodScale_ = camera_->getLODScale();
     camera_->setLODScale(savedLodScale_ * 0.25f);
   }
@@ -103,6 +104,7 @@ void ImageOverlayController::slot_jumpToCameraPosition(vx::ImageOrientation ori,
 }
 
 void ImageOverlayController::applyView() {
+  if (!camera_.valid() || !view_.valid()) return;
   const osg::Matrixd view = stations::viewMatrixFromOrientation(orientation_, imageRotation_);
   if (osgGA::CameraManipulator* manipulator = view_->getCameraManipulator()) manipulator->setByInverseMatrix(view);
   // Also on the camera at once, so that picks before the next frame see the photo's view.
@@ -123,7 +125,7 @@ void ImageOverlayController::close() {
   rightHeld_ = false;
   lastX_ = -1.0f;
   lastY_ = -1.0f;
-  camera_->setLODScale(savedLodScale_);
+  if (camera_.valid()) camera_->setLODScale(savedLodScale_);
 }
 
 void ImageOverlayController::mouseMoved(float x, float y) {

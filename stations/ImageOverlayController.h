@@ -8,6 +8,7 @@
 
 #include <osg/Camera>
 #include <osg/Matrixd>
+#include <osg/observer_ptr>
 #include <osg/Vec2d>
 #include <osg/Vec3d>
 #include <osgViewer/View>
@@ -73,8 +74,9 @@ class ImageOverlayController : public QObject {
 
   vx::ImageOrientation orientation_;
   bool trueOrtho_ = false;
-  osg::ref_ptr<osg::Camera> camera_;
-  osg::ref_ptr<osgViewer::View> view_;
+  // The canvas owns both; the controller only watches them.
+  osg::observer_ptr<osg::Camera> camera_;
+  osg::observer_ptr<osgViewer::View> view_;
   // Restored exactly on close: repeated multiplications would drift.
   float savedLodScale_ = 1.0f;
   std::vector<Candidate> candidates_;

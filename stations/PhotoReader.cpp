@@ -11,6 +11,14 @@ namespace osgcam {
 
 namespace {
 
+// The message goes to the caller; GDAL's own printing to stderr is kept quiet meanwhile.
+struct QuietErrors {
+  QuietErrors() { CPLPushErrorHandler(CPLQuietErrorHandler); }
+  ~QuietErrors() { CPLPopErrorHandler(); }
+  QuietErrors(const QuietErrors&) = delete;
+  QuietErrors& operator=(const QuietErrors&) = delete;
+};
+
 struct DatasetCloser {
   void operator()(GDALDataset* dataset) const { GDALClose(dataset); }
 };
@@ -19,6 +27,7 @@ using Dataset = std::unique_ptr<GDALDataset, DatasetCloser>;
 Dataset openRaster(const QString& path, QString& error) {
   static std::once_flag once;
   std::call_once(once, [] { GDALAllRegister(); });
+  const QuietErrors quiet;
   Dataset dataset(static_cast<GDALDataset*>(GDALOpen(path.toUtf8().constData(), GA_ReadOnly)));
   if (!dataset) {
     error = QString("Cannot read the image %1: %2").arg(path, QString::fromUtf8(CPLGetLastErrorMsg()));
@@ -47,6 +56,7 @@ PhotoRead readPhoto(const QString& path, int maxSize) {
   osg::ref_ptr<osg::Image> image = new osg::Image;
   image->allocateImage(w, h, 1, GL_RGB, GL_UNSIGNED_BYTE);
   image->setOrigin(osg::Image::TOP_LEFT);
+  const QuietErrors quiet;
   GDALRasterIOExtraArg extra;
   INIT_RASTERIO_EXTRA_ARG(extra);
   extra.eResampleAlg = GRIORA_Average;
