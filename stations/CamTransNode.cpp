@@ -1,5 +1,7 @@
 #include "stations/CamTransNode.h"
 
+#include <cmath>
+
 namespace qvx {
 namespace osgcam {
 
@@ -21,12 +23,21 @@ CamTransNode::CamTransNode(const vx::ImageOrientation& orientation, bool selecte
 void CamTransNode::setScale(double scale) {
   scale_ = scale;
   matrixDirty_ = true;
+  dirtyBound();
 }
 
 void CamTransNode::recomputeMatrix() {
   s_.makeScale(scale_, scale_, scale_);
   setMatrix(s_ * r_ * t_);
   matrixDirty_ = false;
+}
+
+osg::BoundingSphere CamTransNode::computeBound() const {
+  const osg::BoundingSphere local = osg::Group::computeBound();
+  if (!local.valid()) return local;
+  // R is a rotation, so the radius only scales.
+  const osg::Matrixd matrix = osg::Matrixd::scale(scale_, scale_, scale_) * r_ * t_;
+  return osg::BoundingSphere(local.center() * matrix, local.radius() * std::abs(scale_));
 }
 
 void CamTransNode::applyLook(StationLook look) {

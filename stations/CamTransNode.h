@@ -40,6 +40,8 @@ class CamTransNode : public osg::MatrixTransform {
   FrustumGeode* frustum() const { return frustum_.get(); }
 
   void traverse(osg::NodeVisitor& visitor) override;
+  // Follows the scale at once, so that culling never sees the old size of a rescaled station.
+  osg::BoundingSphere computeBound() const override;
 
  private:
   void rebuild();

@@ -83,10 +83,12 @@ void ImageOverlayController::slot_jumpToCameraPosition(vx::ImageOrientation ori,
   const bool wasActive = active_;
   active_ = true;
   orientation_ = ori;
+  const bool wasTrueOrtho = trueOrtho_;
   trueOrtho_ = tileSize > 0.0;
   if (trueOrtho_ && ori.width() > 0) {
     zoom_ = static_cast<float>(tileSize / ori.width());
-  } else if (!isFirstImage) {
+  } else if (!isFirstImage || wasTrueOrtho) {
+    // A true ortho's zoom is in world units per pixel, meaningless for a photo.
     zoom_ = 1.0f;
   }
   if (imagePosition != osg::Vec2d(-1.0, -1.0)) {

@@ -81,8 +81,10 @@ class CameraStationManagerTest : public QObject {
     }
     manager.scaleStations(-1);
     QVERIFY(std::abs(manager.station("IMG_4.jpg")->scale() / common - 1.331 * 0.9) < 1e-9);
-    // The matrix follows on the next traversal.
+    // The bound follows at once (culling comes before the traversal), the matrix on the next traversal.
     CamTransNode* station = manager.station("IMG_4.jpg");
+    const osg::BoundingSphere bound = station->getBound();
+    QVERIFY(std::abs(bound.radius() / station->frustum()->getBound().radius() - station->scale()) < 1e-4);
     osg::NodeVisitor visitor(osg::NodeVisitor::TRAVERSE_ALL_CHILDREN);
     station->accept(visitor);
     QVERIFY(std::abs(station->getMatrix().getScale().x() - station->scale()) < 1e-9);

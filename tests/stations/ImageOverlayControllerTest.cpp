@@ -267,6 +267,11 @@ class ImageOverlayControllerTest : public QObject {
     const osg::Vec2d north = rig.window(p + osg::Vec3d(0.0, 10.0, 0.0)) - centre;
     QVERIFY((east - osg::Vec2d(20.0, 0.0)).length() < 1e-6);
     QVERIFY((north - osg::Vec2d(0.0, 20.0)).length() < 1e-6);
+
+    // A photo after the tile starts unzoomed.
+    overlay.slot_jumpToCameraPosition(stationtests::camera("IMG_0.jpg", 0.0, 0.0));
+    QVERIFY(!overlay.isTrueOrtho());
+    QCOMPARE(overlay.zoom(), 1.0);
   }
 
   // A read that ends after the view was closed does not jump.
