@@ -1,10 +1,22 @@
 #include "project/ProjectImages.h"
 
 #include <QDebug>
+#include <QDir>
 
 #include "vx/VEXAProject.h"
 
 namespace qvx {
+
+namespace {
+
+std::string absolutePhotoPath(const vx::VEXAProject& project, const vx::ProjectImage& image) {
+  if (image.photoPath.empty()) return {};
+  const QDir folder(QString::fromStdString(project.projectFolderUtf8()));
+  return QDir::toNativeSeparators(QDir::cleanPath(folder.filePath(QString::fromStdString(image.photoPath))))
+      .toStdString();
+}
+
+}  // namespace
 
 ProjectImages collectProjectImages(const vx::VEXAProject& project) {
   ProjectImages result;
@@ -17,6 +29,7 @@ ProjectImages collectProjectImages(const vx::VEXAProject& project) {
     try {
       result.orientations.push_back(project.imageOrientation(image));
       result.selected.push_back(selected);
+      result.photoPaths.push_back(absolutePhotoPath(project, image));
       if (selected) keptSelected.push_back(selectedCount);
     } catch (const std::exception& error) {
       qDebug() << "Skipping image" << QString::fromStdString(image.name) << ":" << error.what();

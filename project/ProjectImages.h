@@ -1,5 +1,6 @@
 #pragma once
 
+#include <string>
 #include <vector>
 
 #include "vx/ImageOrientation.h"
@@ -11,11 +12,13 @@ class VEXAProject;
 
 namespace qvx {
 
-// The camera stations of a project: one orientation and selection flag per readable image, in
-// project order, and the stereo topology over the selected ones among them.
+// The camera stations of a project: one orientation, selection flag and photo path per readable
+// image, in project order, and the stereo topology over the selected ones among them. Photo paths
+// are absolute, native separators, UTF-8; empty when the image names no photo.
 struct ProjectImages {
   std::vector<vx::ImageOrientation> orientations;
   std::vector<bool> selected;
+  std::vector<std::string> photoPaths;
   vx::StereoModels topology;
 };
 

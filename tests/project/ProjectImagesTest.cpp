@@ -47,6 +47,8 @@ class ProjectImagesTest : public QObject {
     QCOMPARE(images.orientations.size(), size_t(3));
     QCOMPARE(images.orientations[1].imageName(), std::string("img2.jpg"));
     QCOMPARE(images.selected, (std::vector<bool>{true, false, true}));
+    QCOMPARE(QString::fromStdString(images.photoPaths[1]),
+             QDir::toNativeSeparators(QDir::cleanPath(dir.filePath("Images/img2.jpg"))));
     QCOMPARE(images.topology.imageCount(), 2);  // images 0 and 3
     QVERIFY(images.topology.isPair(0, 1));
   }
