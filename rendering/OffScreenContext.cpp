@@ -11,6 +11,9 @@ namespace {
 
 osg::ref_ptr<osg::GraphicsContext> tryContext(int width, int height, int samples) {
   osg::ref_ptr<osg::GraphicsContext::Traits> traits = new osg::GraphicsContext::Traits;
+  // The display the process runs on (X11), not a fixed ":0".
+  traits->readDISPLAY();
+  traits->setUndefinedScreenDetailsToDefaultScreen();
   traits->x = 0;
   traits->y = 0;
   traits->width = width;

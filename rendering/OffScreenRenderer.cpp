@@ -40,7 +40,9 @@ OffScreenRenderer::OffScreenRenderer(int width, int height, osg::Camera* source,
   }
 
   osg::Camera* camera = view_->getCamera();
-  osg::ref_ptr<osg::GraphicsContext> context = createOffScreenContext(width, height, orientation_.has_value());
+  // A render that cannot start gets no context: it is never drawn.
+  osg::ref_ptr<osg::GraphicsContext> context;
+  if (setupError_.isEmpty()) context = createOffScreenContext(width, height, orientation_.has_value());
   if (!context && setupError_.isEmpty())
     setupError_ = QStringLiteral("No off-screen image of %1 x %2 pixels can be drawn here.").arg(width).arg(height);
   camera->setGraphicsContext(context.get());

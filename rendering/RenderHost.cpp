@@ -125,9 +125,13 @@ void RenderHost::start(std::unique_ptr<OffScreenRenderer> renderer, bool hideCan
   if (!run_) connect(renderer.get(), &OffScreenRenderer::signal_started, this, [this](const QString& msg) {
       emit signal_busy(true, msg);
     });
-  if (renderer->camera()->getGraphicsContext()) viewer_->addView(renderer->view());
-  // Adding a view to a running viewer realizes its pixel buffer, which leaves that current.
-  if (makeCurrent_) makeCurrent_();
+  if (osg::GraphicsContext* context = renderer->camera()->getGraphicsContext()) {
+    viewer_->addView(renderer->view());
+    // The viewer realizes a new view's context only while another one is realized; between two
+    // camera positions it holds no view at all.
+    if (!context->isRealized()) context->realize();
+    if (makeCurrent_) makeCurrent_();
+  }
   if (hideCanvasView) setCanvasViewShown(false);
   renderer_ = std::move(renderer);
   renderer_->run();

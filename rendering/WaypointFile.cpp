@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QStringList>
+#include <QtConcurrent>
 
 #include <cmath>
 #include <limits>
@@ -89,6 +90,10 @@ WaypointFileContent readWaypointFile(const QString& file) {
                         .arg(QDir::toNativeSeparators(file), QString::fromStdString(e.what()));
     return content;
   }
+}
+
+QFuture<WaypointFileContent> readWaypointFileInBackground(const QString& file) {
+  return QtConcurrent::run([file] { return readWaypointFile(file); });
 }
 
 QString waypointReadMessage(const QString& file, const WaypointFileContent& content) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QFuture>
 #include <QString>
 
 #include <osg/Matrixd>
@@ -37,6 +38,8 @@ WaypointFileContent parseWaypoints(const std::string& text);
 QString writeWaypointFile(const QString& file, const std::vector<WaypointRecord>& waypoints);
 // Thread-safe: meant to run off the GUI thread.
 WaypointFileContent readWaypointFile(const QString& file);
+// The same on the thread pool, for the GUI thread.
+QFuture<WaypointFileContent> readWaypointFileInBackground(const QString& file);
 
 // What the user is told about a read: empty when every line was a waypoint.
 QString waypointReadMessage(const QString& file, const WaypointFileContent& content);

@@ -104,33 +104,38 @@ class OffScreenRenderTest : public QObject {
     view_ = nullptr;
   }
 
-  // Through a photo's orientation: the quad lands where the photo's own pinhole rule puts it,
-  // upright and not mirrored, also with the principal point off centre.
+  // Through each photo's orientation: the quad lands where the photo's own pinhole rule puts it,
+  // upright and not mirrored, whatever the principal point; one picture per photo.
   void renderFromOrientationPutsTheQuadWhereThePhotoSeesIt() {
     QTemporaryDir dir;
     QSignalSpy done(host_.get(), &RenderHost::signal_allDone);
     QSignalSpy errors(host_.get(), &RenderHost::signal_error);
-    const vx::ImageOrientation orientation = cameraAbove();
-    QVERIFY(host_->renderFromOrientations(dir.path(), {orientation}));
+    vx::ImageOrientation second = cameraAbove();
+    second.setImageName("IMG_0002.tif");
+    second.setPrincipalPoint(95.0, 72.0);
+    const std::vector<vx::ImageOrientation> orientations{cameraAbove(), second};
+    QVERIFY(host_->renderFromOrientations(dir.path(), orientations));
     QVERIFY(waitFor([&] { return done.count() > 0; }));
     QVERIFY2(errors.isEmpty(), qPrintable(errors.value(0).value(0).toString()));
-    QCOMPARE(done.at(0).at(0).toBool(), true);
-    QCOMPARE(done.at(0).at(1).toInt(), 1);
+    QCOMPARE(done.at(0), (QVariantList{true, 2, 0}));
 
-    QImage image(dir.filePath("IMG_0001.jpg"));
-    QCOMPARE(image.size(), QSize(160, 120));
-    double u0, v0, u1, v1;
-    QVERIFY(orientation.project({{kQuadMin, kQuadMin, 0.0}}, u0, v0));
-    QVERIFY(orientation.project({{kQuadMax, kQuadMax, 0.0}}, u1, v1));
-    const QRect quad = QRectF(QPointF(std::min(u0, u1), std::min(v0, v1)), QPointF(std::max(u0, u1), std::max(v0, v1)))
-                           .toRect();
-    QVERIFY(image.rect().contains(quad));
-    const int m = 4;  // JPEG blurs colour edges over a few pixels
-    for (const QPoint& inside : {quad.topLeft() + QPoint(m, m), quad.bottomRight() - QPoint(m, m), quad.center()})
-      QVERIFY2(isRed(image.pixel(inside)), qPrintable(describe(image.pixel(inside))));
-    for (const QPoint& outside : {quad.topLeft() - QPoint(m, m), quad.bottomLeft() + QPoint(-m, m),
-                                  quad.topRight() + QPoint(m, -m), QPoint(m, image.height() - m)})
-      QVERIFY2(isBlue(image.pixel(outside)), qPrintable(describe(image.pixel(outside))));
+    for (const vx::ImageOrientation& orientation : orientations) {
+      const QString name = QString::fromStdString(orientation.imageName()).replace(".tif", ".jpg");
+      QImage image(dir.filePath(name));
+      QCOMPARE(image.size(), QSize(160, 120));
+      double u0, v0, u1, v1;
+      QVERIFY(orientation.project({{kQuadMin, kQuadMin, 0.0}}, u0, v0));
+      QVERIFY(orientation.project({{kQuadMax, kQuadMax, 0.0}}, u1, v1));
+      const QRect quad =
+          QRectF(QPointF(std::min(u0, u1), std::min(v0, v1)), QPointF(std::max(u0, u1), std::max(v0, v1))).toRect();
+      QVERIFY(image.rect().contains(quad));
+      const int m = 4;  // JPEG blurs colour edges over a few pixels
+      for (const QPoint& inside : {quad.topLeft() + QPoint(m, m), quad.bottomRight() - QPoint(m, m), quad.center()})
+        QVERIFY2(isRed(image.pixel(inside)), qPrintable(name + describe(image.pixel(inside))));
+      for (const QPoint& outside : {quad.topLeft() - QPoint(m, m), quad.bottomLeft() + QPoint(-m, m),
+                                    quad.topRight() + QPoint(m, -m), QPoint(m, image.height() - m)})
+        QVERIFY2(isBlue(image.pixel(outside)), qPrintable(name + describe(image.pixel(outside))));
+    }
     // The canvas view is drawn again afterwards.
     QCOMPARE(viewer_->getNumViews(), 1u);
     QCOMPARE(viewer_->getView(0), view_.get());
@@ -152,12 +157,12 @@ class OffScreenRenderTest : public QObject {
     QCOMPARE(busy.last().at(0).toBool(), false);
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"shot.png"});
 
-    // Looking down with y up: the quad sits right of and above the centre.
+    // Looking down with y up: the quad sits right of and above the centre (aspect 2).
     QImage image(file);
     QCOMPARE(image.size(), QSize(200, 100));
     const double halfHeight = 100.0 * std::tan(osg::DegreesToRadians(25.0));
     const auto pixelOf = [&](double x, double y) {
-      return QPoint(int((x / (2.0 * halfHeight) + 0.5) * 200), int((0.5 - y / (2.0 * halfHeight)) * 100));
+      return QPoint(int((x / (4.0 * halfHeight) + 0.5) * 200), int((0.5 - y / (2.0 * halfHeight)) * 100));
     };
     QVERIFY2(isRed(image.pixel(pixelOf(22, 22))), qPrintable(describe(image.pixel(pixelOf(22, 22)))));
     QVERIFY(isBlue(image.pixel(pixelOf(-22, -22))));

@@ -150,7 +150,7 @@ class WaypointTest : public QObject {
           << "two words 1 0 0 0 0 1 0 0 0 0 1 0 5 6 7 1 \n"
           << good;
     }
-    const WaypointFileContent content = readWaypointFile(file);
+    const WaypointFileContent content = readWaypointFileInBackground(file).result();
     QCOMPARE(content.waypoints.size(), size_t(2));
     QCOMPARE(content.waypoints[1].viewMatrix.getTrans(), osg::Vec3d(5, 6, 7));
     QCOMPARE(content.badLines, (std::vector<int>{2, 4, 5, 6}));
