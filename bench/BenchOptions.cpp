@@ -72,7 +72,9 @@ bool parseOptions(int argc, char** argv, BenchOptions& options) {
       "timeout", po::value<double>(&options.timeoutSeconds)->default_value(options.timeoutSeconds),
       "seconds to reach full detail from process start, and again to time the frames, before the run fails")(
       "osg-stats", po::bool_switch(&options.osgStats),
-      "also report OpenSceneGraph's event, update, cull and draw times of the timed frames (diagnostic)");
+      "also report OpenSceneGraph's event, update, cull and draw times of the timed frames (diagnostic)")(
+      "stations", po::value<int>(&options.stations)->default_value(options.stations),
+      "editor mode: camera stations of a photo flight over the data set, drawn with the mesh");
 
   po::variables_map values;
   try {
@@ -95,6 +97,7 @@ bool parseOptions(int argc, char** argv, BenchOptions& options) {
   requireAtLeast("measure-frames", options.measuredFrames, 2);
   requireAtLeast("stable-frames", options.stableFrames, 1);
   requireAtLeast("timeout", options.timeoutSeconds, 1);
+  requireAtLeast("stations", options.stations, 0);
   return true;
 }
 

@@ -28,6 +28,8 @@ struct BenchOptions {
   double timeoutSeconds = 300.0;
   // Also report OpenSceneGraph's per-frame timings of the timed frames.
   bool osgStats = false;
+  // Camera stations over the data set (editor mode only): their cost in the interactive view.
+  int stations = 0;
 };
 
 const char* modeName(Mode mode);

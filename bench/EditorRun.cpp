@@ -5,6 +5,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 #include <QWidget>
+#include <cmath>
 #include <cstdio>
 #include <functional>
 #include <memory>
@@ -16,6 +17,7 @@
 #include "me/TreeStructure.h"
 #include "resources/DataBase.h"
 #include "scenefiles/SceneFileGuard.h"
+#include "stations/CameraStationManager.h"
 #include "viewer/AugmentController.h"
 #include "viewer/MeshViewerCanvas.h"
 #include "viewer/ViewerEventAdapter.h"
@@ -38,6 +40,27 @@ class TimedCanvas : public MeshViewerCanvas {
 };
 
 void fail(const std::string& message) { std::fprintf(stderr, "viewer-bench-run: %s\n", message.c_str()); }
+
+// A nadir photo flight over the data set: `count` cameras on a square grid, 300 m above its top.
+qvx::ProjectImages flightOver(const osg::BoundingBoxd& bounds, int count) {
+  qvx::ProjectImages images;
+  const int side = std::max(1, static_cast<int>(std::ceil(std::sqrt(double(count)))));
+  for (int i = 0; i < count; ++i) {
+    vx::ImageOrientation orientation;
+    orientation.setImageName("IMG_" + std::to_string(i + 1) + ".jpg");
+    orientation.setImageSize(1600, 1200);
+    orientation.setFocalLength(1700.0);
+    orientation.setPrincipalPoint(800.0, 600.0);
+    const double x = bounds.xMin() + (i % side + 0.5) * (bounds.xMax() - bounds.xMin()) / side;
+    const double y = bounds.yMin() + (i / side + 0.5) * (bounds.yMax() - bounds.yMin()) / side;
+    orientation.setProjectionCenter({{x, y, bounds.zMax() + 300.0}});
+    orientation.setRotation({{1, 0, 0, 0, -1, 0, 0, 0, -1}});
+    images.orientations.push_back(orientation);
+    images.selected.push_back(true);
+    images.photoPaths.emplace_back();
+  }
+  return images;
+}
 
 }  // namespace
 
@@ -79,10 +102,13 @@ int runEditor(int& argc, char** argv, const BenchOptions& options, const DataSet
                    &AugmentController::slot_showRotationCenter);
 
   const CameraView view = benchmarkView(dataSet.bounds);
+  qvx::osgcam::CameraStationManager stations;
+  if (options.stations > 0) stations.setStations(flightOver(dataSet.bounds, options.stations));
   QObject::connect(database.get(), &MeshTree::DataBase::signal_newData, [&] {
     const double start = secondsSinceProcessStart();
     database->takeNewGroups();
-    adapter.setScene(database->sceneData(), augments.root(), nullptr, vx::me::TileMain);
+    adapter.setScene(database->sceneData(), augments.root(), options.stations > 0 ? stations.stationRoot() : nullptr,
+                     vx::me::TileMain);
     adapter.restoreCamera(view.eye, view.center, view.up);
     const double end = secondsSinceProcessStart();
     probe.watch(canvas->view()->getSceneData(), canvas->camera(), canvas->view()->getDatabasePager(), end, end - start);

@@ -1,5 +1,7 @@
 #include "project/ProjectOpener.h"
 
+#include "project/ProjectImages.h"
+
 #include <QFileInfo>
 #include <QFutureWatcher>
 #include <QObject>
@@ -31,6 +33,7 @@ struct Loaded {
   std::shared_ptr<vx::VEXAProject> project;
   QString error;  // set when the project could not be loaded
   QStringList resources, problems;
+  ProjectImages images;
 };
 
 QString missingFileError(const QString& file) {
@@ -85,6 +88,7 @@ Loaded loadProject(const QString& file, bool update, const ProjectReader& read) 
     return loaded;
   }
   if (read) loaded.resources = read(*project, &loaded.problems);
+  loaded.images = collectProjectImages(*project);
   loaded.project = project;
   return loaded;
 }
@@ -120,7 +124,7 @@ void openProjectInBackground(const QString& given, const ProjectOpenerUi& ui, Pr
         context, [=] { return loadProject(file, update, read); },
         [=](Loaded loaded) {
           if (!loaded.error.isEmpty()) report(ui, loaded.error);
-          done({loaded.project, loaded.resources, loaded.problems});
+          done({loaded.project, loaded.resources, loaded.problems, loaded.images});
         });
   };
   inBackground<StructureCheck>(

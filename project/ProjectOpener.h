@@ -5,6 +5,8 @@
 #include <functional>
 #include <memory>
 
+#include "project/ProjectImages.h"
+
 class QObject;
 
 namespace vx {
@@ -24,11 +26,12 @@ struct ProjectOpenerUi {
 // be read added to `problems`, each naming its file.
 using ProjectReader = std::function<QStringList(const vx::VEXAProject& project, QStringList* problems)>;
 
-// An opened project and what `ProjectReader` read from it.
+// An opened project, what `ProjectReader` read from it, and its camera stations.
 struct OpenedProject {
   std::shared_ptr<vx::VEXAProject> project;  // empty when opening failed or was declined
   QStringList resources;
   QStringList problems;
+  ProjectImages images;
 };
 
 // Opens a project file: checks the folder's structure (updating it when the operator agrees),

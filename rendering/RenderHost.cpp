@@ -95,6 +95,7 @@ void RenderHost::nextOrientation() {
   auto renderer = std::make_unique<ScreenshotRenderer>(orientation.width(), orientation.height(), camera_.get(),
                                                        &orientation);
   renderer->setOutputFile(QFileInfo(orientationImageFile(run_->folder, orientation)));
+  renderer->camera()->setCullMask(orientationCullMask_);
   if (osgGA::CameraManipulator* manipulator = view_->getCameraManipulator())
     manipulator->setByInverseMatrix(renderer->camera()->getViewMatrix());
   emit signal_busy(true, QStringLiteral("rendering camera position %1 / %2")

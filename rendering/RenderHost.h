@@ -39,6 +39,8 @@ class RenderHost : public QObject {
   // signal_allDone follows, also when nothing could start.
   bool renderFromOrientations(const QString& folder, const std::vector<vx::ImageOrientation>& orientations);
   void cancel();
+  // What the pictures from camera positions leave out: nodes whose mask shares no bit with it.
+  void setOrientationCullMask(unsigned int mask) { orientationCullMask_ = mask; }
 
   void playAnimation(osg::AnimationPath* path);
   void setAnimationSpeed(int percent);
@@ -77,6 +79,7 @@ class RenderHost : public QObject {
   std::unique_ptr<OffScreenRenderer> renderer_;
   osg::ref_ptr<osgGA::AnimationPathManipulator> animation_;
   bool playing_ = false;
+  unsigned int orientationCullMask_ = ~0u;
 
   struct OrientationRun {
     QString folder;

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds the editor, generates the demo project and opens it.
-# Without a display the editor runs under Xvfb: once the project has loaded and its tiles have paged
-# in, a screenshot of the screen is saved as a PNG and the editor is ended.
+# The main job: installs what is missing, builds the editor, generates the demo project and runs
+# the editor unattended on it, which renders one picture from every camera position into
+# demo-output/renders and quits. A contact sheet puts a few photos beside their renders. With a
+# display the project is then opened interactively.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -13,43 +14,38 @@ cmake --build "$build" -j "$(nproc)" --target vexa-editor vexa-demo-project
 
 out="$root/demo-output"
 project="$out/project"
-rm -rf "$project"
+renders="$out/renders"
+rm -rf "$project" "$renders"
 mkdir -p "$out"
 "$build/demo/vexa-demo-project" "$project"
 
 editor="$build/app/vexa-editor"
+log="$out/editor.log"
+# Without a display the editor draws into a virtual X server.
+display=()
+[ -n "${DISPLAY:-}" ] || display=(xvfb-run -a -s "-screen 0 1920x1080x24 -nolisten tcp" env QT_QPA_PLATFORM=xcb)
+status=0
+"${display[@]}" "$editor" --project "$project/Project.vpr" --render_directory "$renders" >"$log" 2>&1 || status=$?
+if [ "$status" -ne 0 ]; then
+  echo "The unattended render failed (exit code $status); the editor's log:" >&2
+  tail -n 30 "$log" >&2
+  exit 1
+fi
+count=$(find "$renders" -maxdepth 1 -name '*.jpg' | wc -l)
+echo "Renders from every camera position ($count pictures): $renders"
+
+# Photo | render for the first cameras of the flight, nadir and oblique ones alternating.
+sheet="$out/contact-sheet.png"
+pairs=()
+for photo in $(find "$project/Internal/Images/Color" -maxdepth 1 -name 'IMG_*.jpg' | sort | head -n 4); do
+  name=$(basename "$photo")
+  [ -f "$renders/$name" ] && pairs+=("$photo" "$renders/$name")
+done
+if [ ${#pairs[@]} -gt 0 ]; then
+  montage "${pairs[@]}" -tile 2x -geometry 640x480+4+4 -background '#202020' "$sheet"
+  echo "Contact sheet, photo | render: $sheet"
+fi
+
 if [ -n "${DISPLAY:-}" ]; then
   exec "$editor" --project "$project/Project.vpr"
 fi
-
-log="$out/editor.log"
-shot="$out/screenshot.png"
-rm -f "$shot"
-display_number=99
-while [ -e "/tmp/.X11-unix/X$display_number" ] || [ -e "/tmp/.X$display_number-lock" ]; do
-  display_number=$((display_number + 1))
-done
-Xvfb ":$display_number" -screen 0 1920x1080x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb_pid=$!
-for _ in $(seq 1 50); do [ -e "/tmp/.X11-unix/X$display_number" ] && break; sleep 0.1; done
-export DISPLAY=":$display_number" QT_QPA_PLATFORM=xcb
-
-"$editor" --project "$project/Project.vpr" >"$log" 2>&1 &
-editor_pid=$!
-cleanup() {
-  kill "$editor_pid" 2>/dev/null || true
-  kill "$xvfb_pid" 2>/dev/null || true
-}
-trap cleanup EXIT
-
-# The editor logs "Project loaded" when its resources are in and "Scene idle" once the tile pager
-# has nothing left to load.
-for _ in $(seq 1 600); do
-  grep -q "Scene idle" "$log" 2>/dev/null && break
-  kill -0 "$editor_pid" 2>/dev/null || { echo "The editor ended early; its log:"; cat "$log"; exit 1; }
-  sleep 0.2
-done
-grep -q "Scene idle" "$log" || { echo "The project did not finish loading within two minutes; log: $log"; exit 1; }
-
-import -display "$DISPLAY" -window root "$shot"
-echo "Screenshot of the editor with the demo project: $shot"

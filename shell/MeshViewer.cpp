@@ -6,6 +6,11 @@
 #include "shell/DropRouting.h"
 #include "shell/MeshSuffixes.h"
 #include "shell/MessageDialogs.h"
+#include "shell/UnattendedRun.h"
+#include "stations/CameraStationManager.h"
+#include "viewer/EditorToolbar.h"
+#include "rendering/RenderHost.h"
+#include <QPushButton>
 #include "shell/SidePanel.h"
 #include "scenefiles/SceneFileGuard.h"
 #include "tools/BusyScreen.h"
@@ -115,7 +120,9 @@ MeshViewer::MeshViewer(QWidget* parent) : QWidget(parent), ui_(new Ui::MeshViewe
   controlPanel_ = std::make_shared<qvx::viewer::ViewerControlPanel>();
   ui_->verticalLayout_3->insertWidget(0, controlPanel_.get());
   connectControlPanel();
-  installAdapter(std::make_shared<qvx::viewer::ViewerEventAdapter>(canvas_->view(), database_, editToolbarFrame_));
+  wireCameras();
+  // The viewer's adapter leaves the tool bar frame to the overlay buttons.
+  installAdapter(std::make_shared<qvx::viewer::ViewerEventAdapter>(canvas_->view(), database_, nullptr));
 
   ui_->sidepanel->setMinimumSize(qvx::sidePanelMinimumSize(QGuiApplication::primaryScreen()->size()));
 
@@ -161,6 +168,10 @@ void MeshViewer::installAdapter(std::shared_ptr<qvx::viewer::ViewerEventAdapter>
           &AugmentController::slot_updateRotationCenter);
   connect(adapter_.get(), &ViewerEventAdapter::signal_rotationIsActive, augments_.get(),
           &AugmentController::slot_showRotationCenter);
+  connect(adapter_.get(), &ViewerEventAdapter::signal_openImageFromCam, stations_,
+          &qvx::osgcam::CameraStationManager::slot_openImageFromCam);
+  connect(adapter_.get(), &ViewerEventAdapter::signal_pickedNode, stations_,
+          &qvx::osgcam::CameraStationManager::slot_pickedCamera);
   // A new adapter starts at the default light; keep what the panel shows.
   adapter_->on_setLight(controlPanel_->lightSlider()->value());
   adapter_->setFovFactor(qvx::viewer::fieldOfViewFactor(canvas_->fieldOfView()));
@@ -188,8 +199,6 @@ void MeshViewer::setViewerMode(int mode) {
   ui_->buttonPanel->setChecked(!ui_->sidepanel->isHidden());
 }
 
-void MeshViewer::setRenderDirectory(const QString& directory) { renderDirectory_ = directory; }
-
 bool MeshViewer::hasPendingEdits() const { return adapter_->checkEditMode() && !adapter_->editsSaved(); }
 
 bool MeshViewer::resolvePendingEdits(std::function<void()> continuation) {
@@ -204,18 +213,14 @@ bool MeshViewer::refuseWithoutRenderer() {
 
 void MeshViewer::on_loadResources(QStringList files) {
   if (refuseWithoutRenderer()) return;
+  if (unattended_) unattended_->beginLoad();
   adapter_->on_loadResources(files);
 }
 
 void MeshViewer::on_loadResource(QString file) {
   if (refuseWithoutRenderer()) return;
+  if (unattended_) unattended_->beginLoad();
   adapter_->on_loadResource(file);
-}
-
-void MeshViewer::on_loadCameraStations(QString path) {
-  if (refuseWithoutRenderer()) return;
-  // Camera stations are drawn by the station manager, which this build does not include yet.
-  qDebug() << "Orientation list not shown (camera stations unavailable):" << path;
 }
 
 void MeshViewer::slot_loadVEXAProject(QString file) {
@@ -233,12 +238,19 @@ void MeshViewer::slot_loadVEXAProject(QString file) {
   // The project file and databases are read on the thread pool; the busy screen keeps a second
   // open from starting meanwhile.
   on_busy(true, QStringLiteral("Opening project: ") + QFileInfo(file).absoluteFilePath());
+  if (unattended_) unattended_->beginLoad();
   qvx::openProjectInBackground(file, ui, &MeshTree::DataBase::currentResources, this,
                                [this, file, ticket](qvx::OpenedProject opened) {
                                  if (ticket != projectTicket_) return;
                                  openingProject_ = false;
                                  on_busy(false, QString());
-                                 if (opened.project) applyProject(file, opened);
+                                 if (opened.project) {
+                                   applyProject(file, opened);
+                                 } else if (unattended_) {
+                                   unattended_->fail(QStringLiteral("The project %1 could not be opened.")
+                                                         .arg(QDir::toNativeSeparators(QFileInfo(file).absoluteFilePath())));
+                                 }
+                                 if (unattended_) unattended_->endLoad();
                                });
 }
 
@@ -250,13 +262,16 @@ void MeshViewer::on_cancelBusyWork() {
     on_busy(false, QString());
   }
   database_->cancelLoad();
+  canvas_->renderHost()->cancel();
 }
 
 void MeshViewer::applyProject(const QString& file, const qvx::OpenedProject& opened) {
   project_ = opened.project;
   ui_->LabelFilename->setText(QFileInfo(file).absoluteFilePath());
+  showStations(opened.images, file);
+  on_update(true);
   // Healthy results load even when others could not be read.
-  if (!opened.resources.isEmpty()) adapter_->on_loadResources(opened.resources);
+  if (!opened.resources.isEmpty()) on_loadResources(opened.resources);
   if (!opened.problems.isEmpty()) emit signal_error(opened.problems.join(QStringLiteral("\n\n")));
 }
 
@@ -362,6 +377,27 @@ void MeshViewer::on_shortcut(int key) {
     case Qt::Key_N:
       adapter_->faceNorth();
       break;
+    case Qt::Key_C:
+      if (toolbar_->cameraImageButton()->isEnabled()) {
+        toolbar_->setCameraImageChecked(!toolbar_->cameraImageButton()->isChecked());
+        slot_toggleCamera(toolbar_->cameraImageButton()->isChecked());
+      }
+      break;
+    case Qt::Key_O:
+      if (toolbar_->trueOrthoButton()->isEnabled()) {
+        toolbar_->setTrueOrthoChecked(!toolbar_->trueOrthoButton()->isChecked());
+        slot_toggleOrtho(toolbar_->trueOrthoButton()->isChecked());
+      }
+      break;
+    case Qt::Key_V:
+      if (canvas_->renderHost()->isAnimationPlaying())
+        on_stopAnimationPlayback();
+      else
+        on_startAnimationPlayback();
+      break;
+    case Qt::Key_X:
+      on_retrieveCameraView();
+      break;
     default:
       break;
   }
@@ -379,6 +415,7 @@ void MeshViewer::slot_error(QString msg) { qvx::criticalBox(msg); }
 
 void MeshViewer::on_loadingDone() {
   qInfo("Loading done");
+  if (unattended_) unattended_->endLoad();
   sceneIdle_ = false;
   idleTicks_ = 0;
   idleTimer_->start();
@@ -402,7 +439,7 @@ void MeshViewer::on_deleteSelectedItemsFromUI() { tree_->removeSelectedItems(); 
 void MeshViewer::on_update(bool resetCamera) {
   osg::Vec3d eye, center, up;
   if (!resetCamera) adapter_->readCamera(eye, center, up);
-  adapter_->setScene(database_->sceneData(), augments_->root(), nullptr, vx::me::TileMain);
+  adapter_->setScene(database_->sceneData(), augments_->root(), stations_->stationRoot(), vx::me::TileMain);
   if (!resetCamera) adapter_->restoreCamera(eye, center, up);
 }
 
@@ -427,7 +464,6 @@ void MeshViewer::dropEvent(QDropEvent* event) {
     switch (action.kind) {
       case qvx::DropPlan::Kind::OrientationList:
         on_loadCameraStations(action.path);
-        on_update(true);
         break;
       case qvx::DropPlan::Kind::Topology:
         qDebug() << "Stereo topology not shown (camera stations unavailable):" << action.path;

@@ -6,6 +6,9 @@
 #include <functional>
 #include <memory>
 
+#include "rendering/WaypointList.h"
+#include "vx/ImageOrientation.h"
+
 
 namespace Ui {
 class MeshViewer;
@@ -19,11 +22,18 @@ class Tree;
 }  // namespace MeshTree
 namespace qvx {
 struct OpenedProject;
+struct ProjectImages;
+class WaypointTree;
+namespace osgcam {
+class CameraStationManager;
+}
 namespace viewer {
+class EditorToolbar;
 class ViewerControlPanel;
 class ViewerEventAdapter;
 }  // namespace viewer
 }  // namespace qvx
+class UnattendedRun;
 class AugmentController;
 class BusyScreen;
 class MeshViewerCanvas;
@@ -43,8 +53,12 @@ class MeshViewer : public QWidget {
 
   void setViewerMode(int mode);
   int viewerMode() const { return viewerMode_; }
+  // Makes the run unattended: once every start-up file has loaded, one picture per camera position
+  // goes into `directory` and the application quits with the run's exit code.
   void setRenderDirectory(const QString& directory);
   QString renderDirectory() const { return renderDirectory_; }
+  // The start-up files have all been handed out (the unattended run waits for their loads).
+  void startupFilesDispatched();
   QMenu* viewerMenu() const;
 
   // Whether the adapter holds edits that closing or clearing would lose.
@@ -56,6 +70,10 @@ class MeshViewer : public QWidget {
   qvx::viewer::ViewerEventAdapter* adapter() const { return adapter_.get(); }
   MeshTree::DataBase* database() const { return database_.get(); }
   MeshTree::Tree* tree() const { return tree_; }
+  qvx::osgcam::CameraStationManager* stations() const { return stations_; }
+  qvx::WaypointTree* waypointTree() const { return waypoints_; }
+  const qvx::WaypointList& waypointList() const { return waypointList_; }
+  qvx::viewer::EditorToolbar* editorToolbar() const { return toolbar_; }
   std::shared_ptr<vx::VEXAProject> project() const { return project_; }
   const QStringList& meshExtensions() const { return meshExtensions_; }
   // True once a load has finished and the tile pager has had nothing to do for a moment.
@@ -83,6 +101,21 @@ class MeshViewer : public QWidget {
   void on_loadCameraStations(QString path);
   void slot_loadVEXAProject(QString file);
   void on_clearMeshResources();
+  void slot_clearCameras();
+  void slot_toggleCamera(bool on);
+  void slot_toggleOrtho(bool on);
+  void slot_isImageView(bool on);
+  void slot_scaleFrustums(int direction);
+  void slot_renderScreenshotsFromOris();
+  void on_retrieveCameraView();
+  void on_goToView();
+  void on_updateWaypoints();
+  void on_startAnimationPlayback();
+  void on_stopAnimationPlayback();
+  void on_saveAnimationPath(QString file);
+  void on_loadAnimationPath(QString file);
+  void on_saveScreenshot(QString file, int width, int height);
+  void on_renderAnimation(QString file, int fps, int duration);
 
  private slots:
   void slotActivateEditor(bool active);
@@ -122,6 +155,8 @@ class MeshViewer : public QWidget {
   void installAdapter(std::shared_ptr<qvx::viewer::ViewerEventAdapter> adapter);
   void connectControlPanel();
   void setEditingView(bool on);
+  void wireCameras();
+  void showStations(const qvx::ProjectImages& images, const QString& source);
 
   Ui::MeshViewer* ui_;
   int viewerMode_ = 0;
@@ -138,6 +173,15 @@ class MeshViewer : public QWidget {
   quint64 projectTicket_ = 0;
   bool openingProject_ = false;
   QString renderDirectory_;
+  std::unique_ptr<UnattendedRun> unattended_;
+  qvx::osgcam::CameraStationManager* stations_ = nullptr;
+  qvx::viewer::EditorToolbar* toolbar_ = nullptr;
+  qvx::WaypointTree* waypoints_ = nullptr;
+  qvx::WaypointList waypointList_;
+  // The orientations of the stations drawn, in project order: the overlay's candidates and the
+  // camera positions of the render from every camera.
+  std::vector<vx::ImageOrientation> stationOrientations_;
+  QStringList renderFailures_;
   QStringList meshExtensions_;
   QTimer* idleTimer_ = nullptr;
   int idleTicks_ = 0;

@@ -97,6 +97,7 @@ void VexaEditor::openStartupFiles(const QStringList& files) {
     if (actions.contains(qvx::StartupAction::Project)) meshViewer_->slot_loadVEXAProject(file);
     if (actions.contains(qvx::StartupAction::Mesh)) emit signal_openMesh(file);
   }
+  meshViewer_->startupFilesDispatched();
 }
 
 void VexaEditor::setRenderDirectory(const QString& directory) { meshViewer_->setRenderDirectory(directory); }

@@ -13,6 +13,8 @@
 #include <osgDB/DatabasePager>
 #include <osgViewer/ViewerEventHandlers>
 
+#include "rendering/RenderHost.h"
+#include "stations/ImageOverlayController.h"
 #include "viewer/MipmapReadCallback.h"
 #include "viewer/Picking.h"
 #include "viewer/ViewerMath.h"
@@ -105,7 +107,9 @@ MeshViewerCanvas::MeshViewerCanvas(QWidget* parent)
       camera_(new osg::Camera),
       displaySettings_(new osg::DisplaySettings),
       frameTimer_(new QTimer(this)),
-      fieldOfView_(kDefaultFieldOfView) {
+      fieldOfView_(kDefaultFieldOfView),
+      overlay_(new qvx::image::ImageOverlayController(view_.get(), camera_.get(), this)),
+      renderHost_(new qvx::RenderHost(viewer_.get(), view_.get(), camera_.get(), [this] { makeCurrent(); }, this)) {
   setFocusPolicy(Qt::StrongFocus);
   setMinimumSize(100, 100);
   setMouseTracking(true);
@@ -146,10 +150,16 @@ MeshViewerCanvas::MeshViewerCanvas(QWidget* parent)
   // a tile only uploads it.
   view_->getDatabasePager()->setDoPreCompile(false);
   MipmapReadCallback::install();
+  // A picture through a photo shows the scene as the photo does: without the camera stations (its
+  // own would cover it) and without the viewer's markers.
+  renderHost_->setOrientationCullMask(~kStationNodeMask);
 }
 
 MeshViewerCanvas::~MeshViewerCanvas() {
   frameTimer_->stop();
+  // A render's pixel buffer leaves the viewer before the viewer goes.
+  delete renderHost_;
+  renderHost_ = nullptr;
   // Let the viewer release its GL objects while the widget's context still exists.
   makeCurrent();
   viewer_ = nullptr;
@@ -190,6 +200,32 @@ void MeshViewerCanvas::setFullScreenMode(bool on) {
 osg::Vec3d MeshViewerCanvas::pickWorldPoint(double x, double y) const {
   return qvx::viewer::pickWorldPoint(camera_.get(), x, y);
 }
+
+bool MeshViewerCanvas::isImageView() const { return overlay_->isActive(); }
+
+bool MeshViewerCanvas::showCameraImageAtCentre(const std::vector<vx::ImageOrientation>& orientations) {
+  const osg::Vec3d p1 = pickWorldPoint(0.0, 0.0);
+  const osg::Vec3d p2 = pickWorldPoint(0.005, 0.005);
+  if (!isValidPoint(p1) || !isValidPoint(p2)) return false;
+  overlay_->showCameraImagesAtPoint(orientations, p1, p2);
+  return overlay_->isActive();
+}
+
+bool MeshViewerCanvas::showTrueOrthoAtCentre(const vx::VEXAProject& project) {
+  return overlay_->showTrueOrthoAtPoint(project, pickWorldPoint(0.0, 0.0));
+}
+
+void MeshViewerCanvas::leaveImageView() {
+  overlay_->close();
+  // No drag may stay open from the right button that the overlay kept for itself.
+  eventQueue()->mouseButtonRelease(width() / 2.0f, height() / 2.0f, osgButtonFromQt(Qt::RightButton));
+  applyProjection();
+  emit signal_isImageView(false);
+}
+
+void MeshViewerCanvas::slot_prevCamera() { overlay_->previousImage(); }
+
+void MeshViewerCanvas::slot_nextCamera() { overlay_->nextImage(); }
 
 void MeshViewerCanvas::on_3DVis(bool on) {
   if (displaySettings_->getStereo() && !on &&
@@ -282,18 +318,30 @@ void MeshViewerCanvas::hideEvent(QHideEvent* event) {
 }
 
 void MeshViewerCanvas::mousePressEvent(QMouseEvent* event) {
+  if (overlay_->isActive() && event->button() == Qt::RightButton) {
+    overlay_->rightButton(true);
+    return;
+  }
   setModifiers(event->modifiers());
   eventQueue()->mouseButtonPress(static_cast<float>(event->x()), static_cast<float>(event->y()),
                                  osgButtonFromQt(event->button()), eventQueue()->getTime());
 }
 
 void MeshViewerCanvas::mouseReleaseEvent(QMouseEvent* event) {
+  if (overlay_->isActive() && event->button() == Qt::RightButton) {
+    overlay_->rightButton(false);
+    return;
+  }
   setModifiers(event->modifiers());
   eventQueue()->mouseButtonRelease(static_cast<float>(event->x()), static_cast<float>(event->y()),
                                    osgButtonFromQt(event->button()), eventQueue()->getTime());
 }
 
 void MeshViewerCanvas::mouseMoveEvent(QMouseEvent* event) {
+  if (overlay_->isActive()) {
+    overlay_->mouseMoved(static_cast<float>(event->x()), static_cast<float>(event->y()));
+    return;
+  }
   update();
   setModifiers(event->modifiers());
   eventQueue()->mouseMotion(static_cast<float>(event->x()), static_cast<float>(event->y()));
@@ -301,7 +349,11 @@ void MeshViewerCanvas::mouseMoveEvent(QMouseEvent* event) {
 
 void MeshViewerCanvas::keyPressEvent(QKeyEvent* event) {
   const int key = event->key();
-  if (key == Qt::Key_Escape) {
+  if (key == Qt::Key_Left) {
+    overlay_->previousImage();
+  } else if (key == Qt::Key_Right) {
+    overlay_->nextImage();
+  } else if (key == Qt::Key_Escape) {
     if (fullScreen_) setFullScreenMode(false);
   } else if (key == Qt::Key_F) {
     setFullScreenMode(!fullScreen_);
@@ -323,6 +375,8 @@ void MeshViewerCanvas::wheelEvent(QWheelEvent* event) {
     emit signal_controlWheel(delta);
   } else if (event->modifiers() & Qt::ShiftModifier) {
     changeFieldOfView(delta);
+  } else if (overlay_->isActive()) {
+    overlay_->wheel(delta);
   } else {
     setModifiers(event->modifiers());
     eventQueue()->mouseScroll(scrollMotionForDelta(delta));

@@ -15,6 +15,17 @@
 #include <osgViewer/View>
 
 #include "viewer/ViewerEventAdapter.h"
+#include "vx/ImageOrientation.h"
+
+namespace qvx {
+class RenderHost;
+namespace image {
+class ImageOverlayController;
+}
+}  // namespace qvx
+namespace vx {
+class VEXAProject;
+}
 
 // The OpenGL widget in which the 3D scene is drawn. It embeds an OpenSceneGraph viewer in its
 // own GL context, turns Qt input into OpenSceneGraph events, draws a frame on a fixed timer and
@@ -44,12 +55,27 @@ class MeshViewerCanvas : public QGLWidget {
   // World point under a position in normalized device coordinates; NaN when nothing is hit.
   osg::Vec3d pickWorldPoint(double x, double y) const;
 
+  // Image view: looking through a photo or a true-ortho tile (the overlay gets the mouse, the
+  // wheel and the arrow keys meanwhile).
+  qvx::image::ImageOverlayController* imageOverlay() const { return overlay_; }
+  bool isImageView() const;
+  // The photos that see the point under the screen centre, nearest first; false when none does.
+  bool showCameraImageAtCentre(const std::vector<vx::ImageOrientation>& orientations);
+  // False (the overlay said why) when no tile can be shown.
+  bool showTrueOrthoAtCentre(const vx::VEXAProject& project);
+  void leaveImageView();
+
+  // Screenshots, animation frames, the render from every camera position and animation playback.
+  qvx::RenderHost* renderHost() const { return renderHost_; }
+
  signals:
   void signal_shortcut(int key);
   void signal_updateMousePos(double x, double y);
   void signal_cameraPositionChanged(osg::Vec3d eye);
   void signal_controlWheel(int dir);
   void signal_fovChanged(float fov);
+  // Leaving image view, also when the canvas ends it (the overlay reports entering it).
+  void signal_isImageView(bool isImageView);
 
  public slots:
   void on_3DVis(bool on);
@@ -59,6 +85,8 @@ class MeshViewerCanvas : public QGLWidget {
   void on_zoomIn();
   void on_zoomOut();
   void on_paint();
+  void slot_prevCamera();
+  void slot_nextCamera();
 
  protected:
   bool event(QEvent* event) override;
@@ -95,4 +123,6 @@ class MeshViewerCanvas : public QGLWidget {
   bool fullScreen_ = false;
   QTimer* frameTimer_;
   float fieldOfView_;
+  qvx::image::ImageOverlayController* overlay_;
+  qvx::RenderHost* renderHost_;
 };
