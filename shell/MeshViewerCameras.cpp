@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QComboBox>
 #include <QSpinBox>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include <iostream>
@@ -202,10 +203,14 @@ void MeshViewer::slot_toggleOrtho(bool on) {
 
 void MeshViewer::slot_isImageView(bool on) {
   if (on) {
-    // Entered by a click on a station as well: the buttons follow the overlay.
-    const bool ortho = canvas_->imageOverlay()->isTrueOrtho();
-    toolbar_->setCameraImageChecked(!ortho);
-    toolbar_->setTrueOrthoChecked(ortho);
+    // Entered by a click on a station as well: the buttons follow the overlay, once the jump that
+    // announced the image view has told photo from true ortho.
+    QTimer::singleShot(0, this, [this] {
+      if (!canvas_->isImageView()) return;
+      const bool ortho = canvas_->imageOverlay()->isTrueOrtho();
+      toolbar_->setCameraImageChecked(!ortho);
+      toolbar_->setTrueOrthoChecked(ortho);
+    });
     return;
   }
   toolbar_->setCameraImageChecked(false);
