@@ -6,6 +6,7 @@
 #include "shell/DropRouting.h"
 #include "shell/MeshSuffixes.h"
 #include "shell/MessageDialogs.h"
+#include "project/ProjectImages.h"
 #include "shell/UnattendedRun.h"
 #include "stations/CameraStationManager.h"
 #include "viewer/EditorToolbar.h"
@@ -466,7 +467,7 @@ void MeshViewer::dropEvent(QDropEvent* event) {
         on_loadCameraStations(action.path);
         break;
       case qvx::DropPlan::Kind::Topology:
-        qDebug() << "Stereo topology not shown (camera stations unavailable):" << action.path;
+        on_loadCameraStationsTopology(action.path);
         break;
       case qvx::DropPlan::Kind::Project:
         slot_loadVEXAProject(action.path);

@@ -99,6 +99,8 @@ class MeshViewer : public QWidget {
   void on_loadResources(QStringList files);
   void on_loadResource(QString file);
   void on_loadCameraStations(QString path);
+  // A stereo topology for the stations shown, read in the background.
+  void on_loadCameraStationsTopology(QString path);
   void slot_loadVEXAProject(QString file);
   void on_clearMeshResources();
   void slot_clearCameras();
@@ -181,6 +183,7 @@ class MeshViewer : public QWidget {
   // The orientations of the stations drawn, in project order: the overlay's candidates and the
   // camera positions of the render from every camera.
   std::vector<vx::ImageOrientation> stationOrientations_;
+  std::unique_ptr<qvx::ProjectImages> stationImages_;
   QStringList renderFailures_;
   QStringList meshExtensions_;
   QTimer* idleTimer_ = nullptr;

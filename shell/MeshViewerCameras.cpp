@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QFutureWatcher>
+#include <QtConcurrent>
 #include <QLayout>
 #include <QPushButton>
 #include <QComboBox>
@@ -150,7 +151,32 @@ void MeshViewer::on_loadCameraStations(QString path) {
   });
 }
 
+void MeshViewer::on_loadCameraStationsTopology(QString path) {
+  if (refuseWithoutRenderer()) return;
+  auto* watcher = new QFutureWatcher<vx::StereoModels>(this);
+  connect(watcher, &QFutureWatcher<vx::StereoModels>::finished, this, [this, watcher, path] {
+    watcher->deleteLater();
+    const vx::StereoModels topology = watcher->result();
+    if (topology.imageCount() == 0) {
+      emit signal_error(QStringLiteral("The stereo topology %1 cannot be read: it is missing, unreadable or not a "
+                                       "square single-band TIFF.")
+                            .arg(QDir::toNativeSeparators(path)));
+      return;
+    }
+    qvx::ProjectImages images = stationImages_ ? *stationImages_ : qvx::ProjectImages();
+    images.topology = topology;
+    showStations(images, path);
+    on_update(false);
+  });
+  watcher->setFuture(QtConcurrent::run([path] {
+    vx::StereoModels topology;
+    topology.loadTopology(path.toUtf8().toStdString());
+    return topology;
+  }));
+}
+
 void MeshViewer::showStations(const qvx::ProjectImages& images, const QString& source) {
+  stationImages_ = std::make_unique<qvx::ProjectImages>(images);
   const qvx::osgcam::StationBuildReport report = stations_->setStations(images);
   const std::set<QString> undrawable(report.undrawable.begin(), report.undrawable.end());
   stationOrientations_.clear();
@@ -174,6 +200,7 @@ void MeshViewer::slot_clearCameras() {
   if (canvas_->isImageView()) canvas_->leaveImageView();
   stations_->clear();
   stationOrientations_.clear();
+  stationImages_.reset();
   on_update(false);
 }
 

@@ -151,6 +151,20 @@ class MeshViewerCamerasTest : public QObject {
             (viewer_->adapter()->cameraManipulator()->getInverseMatrix().getTrans() - last.getTrans()).length() < 1e-6);
   }
 
+  // A dropped file that is no topology is named, and the stations stay.
+  void aBrokenTopologyIsNamed() {
+    QSignalSpy errors(viewer_.get(), &MeshViewer::signal_error);
+    const QString garbage = dir_.filePath("garbage.tif");
+    QFile file(garbage);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("not a tiff");
+    file.close();
+    viewer_->on_loadCameraStationsTopology(garbage);
+    QTRY_COMPARE(errors.count(), 1);
+    QVERIFY(errors.at(0).at(0).toString().contains("garbage.tif"));
+    QCOMPARE(viewer_->stations()->stationCount(), 6);
+  }
+
   void clearCameraResourcesRemovesTheStations() {
     for (QAction* action : viewer_->viewerMenu()->actions())
       if (action->text() == "Clear camera resources") action->trigger();

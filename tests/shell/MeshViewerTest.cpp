@@ -208,7 +208,11 @@ class MeshViewerTest : public QObject {
     QCOMPARE(groups[0]->name(), QString("Mesh.osgb"));
     QCOMPARE(groups[0]->items().size(), 4);
 
+    // The home view of the mesh alone, without the camera stations high above it.
+    viewer_->slot_clearCameras();
+    viewer_->canvas()->on_zoomReset();
     QTRY_VERIFY_WITH_TIMEOUT(viewer_->isSceneIdle(), 60000);
+    viewer_->canvas()->on_paint();
     const QImage frame = viewer_->canvas()->grabFrameBuffer();
     const QRgb background = frame.pixel(2, 2);
     int meshPixels = 0, samples = 0;
