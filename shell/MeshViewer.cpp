@@ -11,6 +11,7 @@
 #include "stations/CameraStationManager.h"
 #include "viewer/EditorToolbar.h"
 #include "rendering/RenderHost.h"
+#include "rendering/WaypointTree.h"
 #include <QPushButton>
 #include "shell/SidePanel.h"
 #include "scenefiles/SceneFileGuard.h"
@@ -122,6 +123,7 @@ MeshViewer::MeshViewer(QWidget* parent) : QWidget(parent), ui_(new Ui::MeshViewe
   ui_->verticalLayout_3->insertWidget(0, controlPanel_.get());
   connectControlPanel();
   wireCameras();
+  waypoints_->setMode(viewerMode_);
   // The viewer's adapter leaves the tool bar frame to the overlay buttons.
   installAdapter(std::make_shared<qvx::viewer::ViewerEventAdapter>(canvas_->view(), database_, nullptr));
 
@@ -198,6 +200,7 @@ void MeshViewer::setViewerMode(int mode) {
   }
   // The panel button shows whether the panel is open; isHidden() holds before the window is shown.
   ui_->buttonPanel->setChecked(!ui_->sidepanel->isHidden());
+  if (waypoints_) waypoints_->setMode(mode);
 }
 
 bool MeshViewer::hasPendingEdits() const { return adapter_->checkEditMode() && !adapter_->editsSaved(); }
@@ -277,6 +280,8 @@ void MeshViewer::applyProject(const QString& file, const qvx::OpenedProject& ope
 }
 
 void MeshViewer::on_clearMeshResources() {
+  // A render must not go on drawing resources that are going away.
+  canvas_->renderHost()->cancel();
   // The tree rebuilds the scene itself once it has removed anything.
   if (!hasPendingEdits()) {
     tree_->on_clear();

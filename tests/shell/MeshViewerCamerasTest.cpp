@@ -165,6 +165,13 @@ class MeshViewerCamerasTest : public QObject {
     QCOMPARE(viewer_->stations()->stationCount(), 6);
   }
 
+  void theWaypointPanelFollowsTheViewerMode() {
+    viewer_->setViewerMode(2);
+    QVERIFY(!viewer_->waypointTree()->isEnabled());
+    viewer_->setViewerMode(1);
+    QVERIFY(viewer_->waypointTree()->isEnabled());
+  }
+
   void clearCameraResourcesRemovesTheStations() {
     for (QAction* action : viewer_->viewerMenu()->actions())
       if (action->text() == "Clear camera resources") action->trigger();
