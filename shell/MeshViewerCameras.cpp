@@ -140,12 +140,8 @@ void MeshViewer::on_loadCameraStations(QString path) {
     if (read.images.orientations.empty() && problem.isEmpty())
       problem = QStringLiteral("The orientation list %1 names no orientation file.").arg(QDir::toNativeSeparators(path));
     showStations(read.images, path);
-    if (!problem.isEmpty()) {
-      if (unattended_)
-        std::cerr << problem.toStdString() << std::endl;
-      else
-        emit signal_error(problem);
-    }
+    // In an unattended run the error box goes to standard error by itself.
+    if (!problem.isEmpty()) emit signal_error(problem);
     on_update(true);
     if (unattended_) unattended_->endLoad(problem);
   });
@@ -190,10 +186,7 @@ void MeshViewer::showStations(const qvx::ProjectImages& images, const QString& s
                     .arg(report.undrawable.join(QStringLiteral(", ")));
   if (!report.topologyProblem.isEmpty()) problems << report.topologyProblem;
   if (problems.isEmpty()) return;
-  if (unattended_)
-    std::cerr << problems.join(QStringLiteral("\n")).toStdString() << std::endl;
-  else
-    emit signal_error(problems.join(QStringLiteral("\n")));
+  emit signal_error(problems.join(QStringLiteral("\n")));
 }
 
 void MeshViewer::slot_clearCameras() {

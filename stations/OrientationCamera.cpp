@@ -57,10 +57,6 @@ osg::Matrixd projectionFromOrientation(const vx::ImageOrientation& orientation) 
   return projectionOf(imagePlaneOf(orientation));
 }
 
-osg::Vec2d windowToPixel(const ImagePlane& plane, const osg::Vec2d& window) {
-  return osg::Vec2d(window.x(), plane.height - window.y());
-}
-
 ImagePlane viewportImagePlane(const vx::ImageOrientation& orientation, int viewportWidth, int viewportHeight,
                               double zoom, const osg::Vec2d& pan) {
   ImagePlane plane = imagePlaneOf(orientation);

@@ -46,10 +46,6 @@ ImagePlane imagePlaneOf(const vx::ImageOrientation& orientation);
 osg::Matrixd projectionOf(const ImagePlane& plane);
 osg::Matrixd projectionFromOrientation(const vx::ImageOrientation& orientation);
 
-// Window position (x right, y up, in pixels of a viewport the size of the plane) -> image position
-// (row from the top).
-osg::Vec2d windowToPixel(const ImagePlane& plane, const osg::Vec2d& window);
-
 // The plane as the image overlay draws it into a viewport: the image scaled by `zoom` (its size
 // becomes the viewport size times the zoom) and shifted by `pan`, the principal point keeping its
 // offset from the image centre. In ortho mode the zoom is world units per screen pixel.
