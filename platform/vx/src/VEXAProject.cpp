@@ -70,7 +70,10 @@ std::string pointText(const std::array<double, 3>& p) {
 
 }  // namespace
 
-VEXAProject::VEXAProject() : topologyPath_(kDefaultTopology) {}
+VEXAProject::VEXAProject() : topologyPath_(kDefaultTopology) {
+  stepActive_.fill(true);
+  stepStatus_.fill(steps::NotStarted);
+}
 
 void VEXAProject::loadProjectFile(const std::string& path) {
   const fs::path file = pathFromUtf8(path);
@@ -94,6 +97,24 @@ void VEXAProject::loadProjectFile(const std::string& path) {
   loaded.correctionShape_ = reader.text(root, "correctionShapefile");
   loaded.areaShape_ = reader.text(root, "areaShapefile");
   loaded.topologyPath_ = reader.text(root, "topology", kDefaultTopology);
+  loaded.modeValue_ = int(reader.number("mode", 0));
+  if (auto stepList = root.get_child_optional("steps")) {
+    for (const auto& [key, node] : *stepList) {
+      if (key != "step") continue;
+      const std::string name = reader.text(node, "name");
+      int found = -1;
+      for (steps::Steps step : steps::kAllSteps) {
+        if (name == steps::stepName(step)) found = step;
+      }
+      if (found < 0) reader.fail("<steps> names an unknown step \"" + name + "\"");
+      loaded.stepActive_[found] = reader.flag(node, "active", true);
+      const std::string status(trim(reader.text(node, "status", "0")));
+      if (status != "0" && status != "1" && status != "2") {
+        reader.fail("the status of step \"" + name + "\" must be 0, 1 or 2: \"" + status + "\"");
+      }
+      loaded.stepStatus_[found] = status[0] - '0';
+    }
+  }
   if (auto images = root.get_child_optional("images")) {
     for (const auto& [key, node] : *images) {
       if (key != "image") continue;
@@ -120,6 +141,15 @@ void VEXAProject::saveProjectFile(const std::string& path) const {
   root.put("correctionShapefile", correctionShape_);
   root.put("areaShapefile", areaShape_);
   root.put("topology", topologyPath_);
+  root.put("mode", modeValue_);
+  ptree& stepList = root.put_child("steps", ptree());
+  for (steps::Steps step : steps::kAllSteps) {
+    ptree node;
+    node.put("name", steps::stepName(step));
+    node.put("active", stepActive_[step] ? "true" : "false");
+    node.put("status", stepStatus_[step]);
+    stepList.add_child("step", node);
+  }
   ptree& images = root.put_child("images", ptree());
   for (const ProjectImage& image : images_) {
     ptree node;
@@ -163,6 +193,28 @@ StereoModels VEXAProject::stereoModels() const {
     models.loadTopology(utf8(pathFromUtf8(folder_) / pathFromUtf8(topologyPath_)));
   }
   return models;
+}
+
+bool VEXAProject::isStepActive(steps::Steps step) const { return steps::isStep(step) && stepActive_[step]; }
+
+void VEXAProject::setStepActive(steps::Steps step, bool active) {
+  if (steps::isStep(step)) stepActive_[step] = active;
+}
+
+std::vector<steps::Steps> VEXAProject::activeSteps() const {
+  std::vector<steps::Steps> active;
+  for (steps::Steps step : steps::kAllSteps) {
+    if (stepActive_[step]) active.push_back(step);
+  }
+  return active;
+}
+
+int VEXAProject::stepStatus(steps::Steps step) const {
+  return steps::isStep(step) ? stepStatus_[step] : steps::NotStarted;
+}
+
+void VEXAProject::setStepStatus(steps::Steps step, int status) {
+  if (steps::isStep(step) && status >= steps::NotStarted && status <= steps::Done) stepStatus_[step] = status;
 }
 
 }  // namespace vx

@@ -6,6 +6,7 @@
 
 #include "vx/ImageOrientation.h"
 #include "vx/StereoModels.h"
+#include "vx/Steps.h"
 
 namespace vx {
 
@@ -65,6 +66,20 @@ class VEXAProject {
   const std::string& topologyPath() const { return topologyPath_; }
   void setTopologyPath(const std::string& p) { topologyPath_ = p; }
 
+  // Processing steps: whether each takes part in a run (all do in a new project) and its status
+  // (steps::Status; Done once its results are current).
+  bool isStepActive(steps::Steps step) const;
+  void setStepActive(steps::Steps step, bool active);
+  // The active steps in step order.
+  std::vector<steps::Steps> activeSteps() const;
+  int stepStatus(steps::Steps step) const;
+  void setStepStatus(steps::Steps step, int status);
+  float stepWeight(steps::Steps step) const { return steps::defaultWeight(step); }
+  // How the next run treats existing results: 0 processes from scratch, 2 continues with settings
+  // adopted from another project.
+  int modeValue() const { return modeValue_; }
+  void setModeValue(int value) { modeValue_ = value; }
+
  private:
   std::string folder_;
   std::string name_;
@@ -77,6 +92,9 @@ class VEXAProject {
   std::string areaShape_;
   std::string topologyPath_;
   std::vector<ProjectImage> images_;
+  std::array<bool, steps::kStepCount> stepActive_;
+  std::array<int, steps::kStepCount> stepStatus_;
+  int modeValue_ = 0;
 };
 
 }  // namespace vx

@@ -33,6 +33,10 @@ class ProjectFileTest : public QObject {
     project.setTopologyPath("Internal/Topologies/Topology.tif");
     project.addImage({u8"Bild 1.jpg", "Images/Bild 1.jpg", "Internal/Orientations/Bild 1.ori", true});
     project.addImage({"b.jpg", "Images/b.jpg", "Internal/Orientations/b.ori", false});
+    project.setStepActive(vx::steps::PointCloud, false);
+    project.setStepStatus(vx::steps::Analysis, vx::steps::Done);
+    project.setStepStatus(vx::steps::DSM, vx::steps::Started);
+    project.setModeValue(2);
     const QString path = dir.filePath("Project.vpr");
     project.saveProjectFile(path.toStdString());
 
@@ -50,6 +54,12 @@ class ProjectFileTest : public QObject {
     QCOMPARE(read.image(0).photoPath, project.image(0).photoPath);
     QCOMPARE(read.image(0).orientationPath, project.image(0).orientationPath);
     QVERIFY(read.isImageSelected(read.image(0)) && !read.isImageSelected(read.image(1)));
+    for (vx::steps::Steps step : vx::steps::kAllSteps) {
+      QCOMPARE(read.isStepActive(step), step != vx::steps::PointCloud);
+      QCOMPARE(read.stepStatus(step), project.stepStatus(step));
+    }
+    QCOMPARE(read.activeSteps().size(), size_t(vx::steps::kStepCount - 1));
+    QCOMPARE(read.modeValue(), 2);
     // Without an output folder the project lives where its file is.
     QCOMPARE(QString::fromStdWString(read.projectFolder()), QDir(dir.path()).absolutePath());
 
@@ -93,6 +103,12 @@ class ProjectFileTest : public QObject {
     QTest::newRow("bad flag") << QByteArray("<VEXAProject><version>2</version><images><image><selected>yes</selected>"
                                             "</image></images></VEXAProject>")
                               << "<selected> must be true or false";
+    QTest::newRow("unknown step") << QByteArray("<VEXAProject><version>2</version><steps><step><name>Melt</name>"
+                                                "</step></steps></VEXAProject>")
+                                  << "<steps> names an unknown step \"Melt\"";
+    QTest::newRow("bad status") << QByteArray("<VEXAProject><version>2</version><steps><step><name>DSM</name>"
+                                              "<status>7</status></step></steps></VEXAProject>")
+                                << "the status of step \"DSM\" must be 0, 1 or 2: \"7\"";
   }
   void loadErrorsAreClear() {
     QFETCH(QByteArray, content);
