@@ -1,6 +1,6 @@
 #include "app/ExceptionReport.h"
 
-#include "shell/MessageDialogs.h"
+#include "dialogs/MessageDialogs.h"
 
 #include <exception>
 #include <iostream>

@@ -4,7 +4,7 @@
 #include "img/images/Images.h"
 #include "me/Augments.h"
 #include "scenefiles/SceneFileGuard.h"
-#include "shell/MessageDialogs.h"
+#include "dialogs/MessageDialogs.h"
 #include "shell/VexaEditor.h"
 #include "vxdb/Database.h"
 

@@ -1,5 +1,7 @@
 #include "shell/InitFile.h"
 
+#include "dialogs/MessageDialogs.h"
+
 #include "vx/AtomicFile.h"
 #include "vx/SafeRead.h"
 
@@ -27,7 +29,6 @@ const std::uint64_t kMaxInitFileBytes = std::uint64_t(4) << 20;
 const int kMaxInitFileDepth = 32;
 
 QFileInfo g_editorTemporaryFiles;
-QList<quint32> g_ignoredDialogs;
 
 QString text(const pt::ptree& section, const char* key) {
   return QString::fromStdString(section.get<std::string>(key, std::string()));
@@ -168,7 +169,7 @@ bool InitFile::save(const QString& path) {
   replaceRepeated(section(root, "recent_projects"), "project", projects);
 
   std::vector<std::string> dialogs;
-  for (quint32 id : g_ignoredDialogs) dialogs.push_back(std::to_string(id));
+  for (quint32 id : qvx::ignoredDialogs()) dialogs.push_back(std::to_string(id));
   replaceRepeated(section(root, "ignore_dialogs"), "dialog", dialogs);
 
   std::ostringstream out;
@@ -183,13 +184,11 @@ void InitFile::setEditorTemporaryFiles(const QString& location) {
   g_editorTemporaryFiles = QFileInfo(location);
 }
 
-bool InitFile::isDialogIgnored(quint32 dialogId) { return g_ignoredDialogs.contains(dialogId); }
+bool InitFile::isDialogIgnored(quint32 dialogId) { return qvx::isDialogIgnored(dialogId); }
 
-void InitFile::ignoreDialog(quint32 dialogId) {
-  if (!g_ignoredDialogs.contains(dialogId)) g_ignoredDialogs.append(dialogId);
-}
+void InitFile::ignoreDialog(quint32 dialogId) { qvx::ignoreDialog(dialogId); }
 
-QList<quint32> InitFile::ignoredDialogs() { return g_ignoredDialogs; }
+QList<quint32> InitFile::ignoredDialogs() { return qvx::ignoredDialogs(); }
 
 void InitFile::on_setDefaultWorkspace(QString dir) {
   *m_defaultWorkspace = QDir(dir);

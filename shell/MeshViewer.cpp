@@ -5,7 +5,7 @@
 #include "resources/MeshTree.h"
 #include "shell/DropRouting.h"
 #include "shell/MeshSuffixes.h"
-#include "shell/MessageDialogs.h"
+#include "dialogs/MessageDialogs.h"
 #include "project/ProjectImages.h"
 #include "shell/UnattendedRun.h"
 #include "stations/CameraStationManager.h"

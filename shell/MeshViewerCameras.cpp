@@ -22,7 +22,7 @@
 #include "rendering/WaypointFile.h"
 #include "rendering/WaypointItem.h"
 #include "rendering/WaypointTree.h"
-#include "shell/MessageDialogs.h"
+#include "dialogs/MessageDialogs.h"
 #include "shell/UnattendedRun.h"
 #include "stations/CameraStationManager.h"
 #include "stations/ImageOverlayController.h"

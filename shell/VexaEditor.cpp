@@ -4,7 +4,7 @@
 #include "shell/InitFile.h"
 #include "shell/MeshSuffixes.h"
 #include "shell/MeshViewer.h"
-#include "shell/MessageDialogs.h"
+#include "dialogs/MessageDialogs.h"
 #include "shell/StartupFiles.h"
 #include "ui_VexaEditor.h"
 #include "vxdb/Database.h"

@@ -33,10 +33,15 @@ QMessageBox::StandardButton okCancelQuestion(const QString& text);
 QMessageBox::StandardButton yesNoQuestion(const QString& text);
 QMessageBox::StandardButton saveQuestion(const QString& text);
 int shortcutBox(const QString& text);  // 0
-// -1 without showing anything when `dialogId` is silenced (InitFile::isDialogIgnored);
+// -1 without showing anything when `dialogId` is silenced (isDialogIgnored);
 // otherwise shows the box, silences the identifier if the check box is ticked when the box
 // closes, and returns 0.
 int silenceableWarning(const QString& text, quint32 dialogId);
+// Warnings the user asked not to see again; the init file keeps the list between runs.
+bool isDialogIgnored(quint32 dialogId);
+void ignoreDialog(quint32 dialogId);
+QList<quint32> ignoredDialogs();
+
 // An information box that closes itself after `milliseconds`.
 void timedInformation(const QString& text, int milliseconds);
 

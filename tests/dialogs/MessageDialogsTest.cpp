@@ -1,7 +1,6 @@
 #include "img/images/Images.h"
-#include "shell/InitFile.h"
-#include "shell/MessageDialogs.h"
-#include "shell/VexaDialog.h"
+#include "dialogs/MessageDialogs.h"
+#include "dialogs/VexaDialog.h"
 #include "tests/support/MessageBoxWatcher.h"
 
 #include <QCheckBox>
@@ -64,13 +63,13 @@ class MessageDialogsTest : public QObject {
       });
       QCOMPARE(qvx::silenceableWarning("first", id), 0);
       QVERIFY(checkBoxAsSpecified);
-      QVERIFY(!InitFile::isDialogIgnored(id));
+      QVERIFY(!qvx::isDialogIgnored(id));
     }
     {
       MessageBoxWatcher watcher(QMessageBox::Ok, [](QMessageBox* box) { dontShowAgain(box)->setChecked(true); });
       QCOMPARE(qvx::silenceableWarning("second", id), 0);
       QCOMPARE(watcher.texts(), QStringList({"second"}));
-      QVERIFY(InitFile::isDialogIgnored(id));
+      QVERIFY(qvx::isDialogIgnored(id));
     }
     MessageBoxWatcher watcher;
     QCOMPARE(qvx::silenceableWarning("third", id), -1);

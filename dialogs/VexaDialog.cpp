@@ -1,4 +1,4 @@
-#include "shell/VexaDialog.h"
+#include "dialogs/VexaDialog.h"
 
 #include <QGridLayout>
 #include <QLabel>

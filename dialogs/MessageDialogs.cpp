@@ -1,6 +1,5 @@
-#include "shell/MessageDialogs.h"
+#include "dialogs/MessageDialogs.h"
 
-#include "shell/InitFile.h"
 
 #include <QCheckBox>
 #include <QTimer>
@@ -135,13 +134,25 @@ int shortcutBox(const QString& text) {
   return 0;
 }
 
+namespace {
+QList<quint32> g_ignoredDialogs;
+}  // namespace
+
+bool isDialogIgnored(quint32 dialogId) { return g_ignoredDialogs.contains(dialogId); }
+
+void ignoreDialog(quint32 dialogId) {
+  if (!g_ignoredDialogs.contains(dialogId)) g_ignoredDialogs.append(dialogId);
+}
+
+QList<quint32> ignoredDialogs() { return g_ignoredDialogs; }
+
 int silenceableWarning(const QString& text, quint32 dialogId) {
-  if (InitFile::isDialogIgnored(dialogId)) return -1;
+  if (isDialogIgnored(dialogId)) return -1;
   if (printedInstead(text)) return 0;
   auto box = makeSilenceableWarning(text);
   box->exec();
   if (box->findChild<QCheckBox*>(QStringLiteral("checkBoxDontShowAgain"))->isChecked())
-    InitFile::ignoreDialog(dialogId);
+    ignoreDialog(dialogId);
   return 0;
 }
 
