@@ -11,17 +11,18 @@ struct StepInfo {
   float weight;
 };
 
-// Weights from typical run times of a medium aerial project; dense matching dominates.
+// Weights in percent of a whole run, from typical run times of a medium aerial project; dense
+// matching dominates. Whole numbers, since tool windows add them up in integers.
 constexpr std::array<StepInfo, kStepCount> kInfo = {{
-    {"Analysis", 1300, 0.10f},
-    {"Dense Matching", 1400, 0.30f},
-    {"DSM", 1710, 0.10f},
-    {"True Ortho", 1720, 0.10f},
-    {"DSM Mesh", 1740, 0.10f},
-    {"Point Cloud", 1820, 0.05f},
-    {"Mesh", 1830, 0.10f},
-    {"Mesh Texturing", 1840, 0.10f},
-    {"DSM Mesh Texturing", 1750, 0.05f},
+    {"Analysis", 1300, 10.0f},
+    {"Dense Matching", 1400, 30.0f},
+    {"DSM", 1710, 10.0f},
+    {"True Ortho", 1720, 10.0f},
+    {"DSM Mesh", 1740, 10.0f},
+    {"Point Cloud", 1820, 5.0f},
+    {"Mesh", 1830, 10.0f},
+    {"Mesh Texturing", 1840, 10.0f},
+    {"DSM Mesh Texturing", 1750, 5.0f},
 }};
 
 }  // namespace

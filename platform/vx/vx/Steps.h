@@ -36,7 +36,7 @@ const char* stepName(Steps step);
 int messageStep(Steps step);
 // The step whose module reports under a message step code; -1 for codes of no module.
 int stepOfMessageStep(int messageStep);
-// Share of a whole project run that the step takes, for weighted overall progress (sums to 1).
+// Share of a whole project run that the step takes, in whole percent (all steps sum to 100).
 float defaultWeight(Steps step);
 // The earlier steps a run up to the step makes first (when they are active), in run order.
 const std::vector<Steps>& prerequisites(Steps step);
