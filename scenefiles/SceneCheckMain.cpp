@@ -3,10 +3,18 @@
 // a path, a tab and an output path, to which the scene read is written in OpenSceneGraph's binary
 // format with its images inside. One verdict per line on standard output: "ok" or "unreadable".
 // Runs until its input ends.
+#include <cstdint>
 #include <cstdio>
+#include <fstream>
 #include <iostream>
 #include <set>
 #include <string>
+#include <sys/stat.h>
+
+#ifdef __linux__
+#include <sys/resource.h>
+#include <unistd.h>
+#endif
 
 #include <osg/Notify>
 #include <osgDB/Options>
@@ -29,6 +37,38 @@ class StderrNotifyHandler : public osg::NotifyHandler {
   std::set<std::string> said_;
 };
 
+#ifdef __linux__
+std::uint64_t mappedBytes() {
+  std::ifstream statm("/proc/self/statm");
+  std::uint64_t pages = 0;
+  statm >> pages;
+  return pages * std::uint64_t(::sysconf(_SC_PAGESIZE));
+}
+#endif
+
+// A damaged file may claim an array of gigabytes in a few bytes; its reader would take the
+// machine's memory (several helpers check at once) before it fails. Each read gets room for what
+// a real file of its size unpacks to, and an allocation beyond that fails in this process only.
+void limitMemoryFor(const std::string& path) {
+#ifdef __linux__
+  constexpr std::uint64_t kMinimum = std::uint64_t(768) << 20;
+  constexpr std::uint64_t kMaximum = std::uint64_t(16) << 30;
+  constexpr std::uint64_t kPerFileByte = 64;
+  struct stat info {};
+  const std::uint64_t size = ::stat(path.c_str(), &info) == 0 ? std::uint64_t(info.st_size) : 0;
+  std::uint64_t room = size > kMaximum / kPerFileByte ? kMaximum : size * kPerFileByte;
+  if (room < kMinimum) room = kMinimum;
+  rlimit limit{};
+  if (::getrlimit(RLIMIT_AS, &limit) != 0) return;
+  rlim_t wanted = rlim_t(mappedBytes() + room);
+  if (limit.rlim_max != RLIM_INFINITY && wanted > limit.rlim_max) wanted = limit.rlim_max;
+  limit.rlim_cur = wanted;
+  ::setrlimit(RLIMIT_AS, &limit);
+#else
+  (void)path;
+#endif
+}
+
 }  // namespace
 
 int main() {
@@ -40,6 +80,7 @@ int main() {
   while (std::getline(std::cin, request)) {
     const std::size_t tab = request.find('\t');
     const std::string path = request.substr(0, tab);
+    limitMemoryFor(path);
     osg::ref_ptr<osg::Node> node = osgDB::readRefNodeFile(path, options.get());
     bool ok = node.valid();
     if (ok && tab != std::string::npos) ok = osgDB::writeNodeFile(*node, request.substr(tab + 1), writeOptions.get());

@@ -7,6 +7,13 @@
 #include <osg/Geode>
 #include <osg/Geometry>
 
+#ifdef __linux__
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
+
 #include "scenefiles/FileLimits.h"
 #include "scenefiles/SceneFileGuard.h"
 #include "tests/scenefiles/DamagedFiles.h"
@@ -103,6 +110,49 @@ class SceneFileGuardTest : public QObject {
       QVERIFY(guard.check(cut).state != Verdict::Unchecked);
     }
     QCOMPARE(guard.check(good_).state, Verdict::Good);
+  }
+
+  // A few bytes may claim hundreds of millions of vertices; the reader then fills gigabytes before
+  // it meets the end of the file. The helper refuses such a read within the room of the file's size.
+  void aFileClaimingHugeArraysStaysWithinItsRoom() {
+#ifndef __linux__
+    QSKIP("memory rooms are set on Linux");
+#else
+    const QString claims = dir_.filePath("plain/claims.osgt");
+    damaged::writeBytes(claims,
+                        "#Ascii Scene\n#Version 161\n#Generator OpenSceneGraph 3.6.5\n\n"
+                        "osg::Geode {\n  UniqueID 1\n  Drawables 1 {\n    osg::Geometry {\n      UniqueID 2\n"
+                        "      VertexArray TRUE {\n        osg::Vec3Array {\n          UniqueID 3\n"
+                        "          Binding BIND_PER_VERTEX\n          vector 200000000 {\n            0 0 0\n"
+                        "            1 0 1\n          }\n        }\n      }\n    }\n  }\n}\n");
+    int request[2];
+    QCOMPARE(::pipe(request), 0);
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+      ::dup2(request[0], STDIN_FILENO);
+      const int null = ::open("/dev/null", O_WRONLY);
+      ::dup2(null, STDOUT_FILENO);
+      ::dup2(null, STDERR_FILENO);
+      ::close(request[1]);
+      // Keeps a regressed helper from taking this machine's memory.
+      const rlimit cap{rlim_t(4) << 30, rlim_t(4) << 30};
+      ::setrlimit(RLIMIT_AS, &cap);
+      ::execl(VEXA_SCENECHECK, "vexa-scenecheck", static_cast<char*>(nullptr));
+      ::_exit(127);
+    }
+    ::close(request[0]);
+    const QByteArray line = claims.toUtf8() + "\n";
+    QCOMPARE(::write(request[1], line.constData(), size_t(line.size())), ssize_t(line.size()));
+    ::close(request[1]);
+    int status = 0;
+    rusage usage{};
+    QCOMPARE(::wait4(pid, &status, 0, &usage), pid);
+    QVERIFY(!(WIFEXITED(status) && WEXITSTATUS(status) == 127));
+    QVERIFY2(usage.ru_maxrss < 1024 * 1024, qPrintable(QString("peak %1 KiB").arg(usage.ru_maxrss)));
+
+    SceneFileGuard guard(settingsWith({}));
+    QCOMPARE(guard.check(claims).state, Verdict::Bad);
+#endif
   }
 
   void crashingOrHangingHelpersAreReplaced() {
