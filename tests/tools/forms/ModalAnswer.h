@@ -21,11 +21,14 @@ inline void whenModal(std::function<void(QWidget*)> answer) {
   });
 }
 
-// Clicks `button` of the next message box and keeps its text in `text`.
+// Clicks `button` of the next message box that has one and keeps its text in `text`.
 inline void answerMessage(QMessageBox::StandardButton button, QString* text = nullptr) {
   whenModal([button, text](QWidget* modal) {
     auto* box = qobject_cast<QMessageBox*>(modal);
-    if (!box) qFatal("the modal window is no message box");
+    if (!box || !box->button(button)) {
+      answerMessage(button, text);  // an earlier box still waits for its answer
+      return;
+    }
     if (text) *text = box->text();
     box->button(button)->click();
   });
