@@ -3,9 +3,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 
-#include <exception>
-
-#include "dialogs/MessageDialogs.h"
+#include "tools/forms/StoreOrReport.h"
 
 namespace {
 constexpr int kMinRowHeight = 30;
@@ -77,20 +75,10 @@ void CtrlParameter::slot_updateUi() {
 bool CtrlParameter::storeGuarded(const std::function<void()>& store, const QString& fallbackError) {
   if (m_storing) return false;
   m_storing = true;
-  QString error;
-  try {
-    store();
-  } catch (const std::exception& e) {
-    error = QStringLiteral("Error: ") + QString::fromUtf8(e.what());
-  } catch (...) {
-    error = fallbackError;
-  }
-  if (!error.isEmpty()) {
-    qvx::criticalBox(error);
-    slot_updateUi();
-  }
+  const bool stored = storeOrReport(store, fallbackError);
+  if (!stored) slot_updateUi();
   m_storing = false;
-  return error.isEmpty();
+  return stored;
 }
 
 void CtrlParameter::emitModified(bool byUser) {
