@@ -253,3 +253,5 @@ void ControlForm::on_acceptParams(bool save, bool checkImages) {
       },
       QStringLiteral("Error: Invalid parameters."));
 }
+
+void ControlForm::slot_configureTexturedMeshFormatsClicked() {}
