@@ -1,5 +1,6 @@
 #include "SettingsTable.h"
 
+#include <cpl_error.h>
 #include <ogr_spatialref.h>
 
 #include <cmath>
@@ -44,13 +45,16 @@ void suffix(const std::string& path, const std::string& wanted, const char* what
 void checkWkt(const std::string& wkt) {
   if (wkt.empty()) return;
   OGRSpatialReference reference;
-  const char* text = wkt.c_str();
-  const OGRErr error = reference.importFromWkt(&text);
-  // Text left over after the definition is a typing slip just as much as a broken definition.
-  while (*text == ' ' || *text == '\t' || *text == '\r' || *text == '\n') ++text;
-  if (error != OGRERR_NONE || *text != '\0') {
+  // GDAL's reason goes into the message instead of standard error.
+  CPLPushErrorHandler(CPLQuietErrorHandler);
+  CPLErrorReset();
+  const OGRErr error = reference.importFromWkt(wkt.c_str());
+  const std::string reason = CPLGetLastErrorMsg();
+  CPLPopErrorHandler();
+  if (error != OGRERR_NONE) {
     throw std::invalid_argument("The coordinate system is not valid WKT (well-known text): \"" +
-                                (wkt.size() > 80 ? wkt.substr(0, 80) + "..." : wkt) + "\"");
+                                (wkt.size() > 80 ? wkt.substr(0, 80) + "..." : wkt) + "\"" +
+                                (reason.empty() ? "" : " (" + reason + ")"));
   }
 }
 
