@@ -11,6 +11,7 @@
 #include <QVBoxLayout>
 
 #include "dialogs/MessageDialogs.h"
+#include "tools/forms/AreaSetter.h"
 #include "tools/forms/CtrlParameter.h"
 #include "tools/forms/ExpandFrame.h"
 #include "tools/forms/ImageSelectionCheck.h"
@@ -138,6 +139,7 @@ void ControlForm::setMode(int mode) {
 }
 
 void ControlForm::on_updateUI() {
+  m_areaSetter->loadFromProject();
   loadHeader();
   refreshRows();
   updateMeshFormatSummary();

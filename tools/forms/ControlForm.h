@@ -11,6 +11,7 @@
 namespace vx {
 class VEXAProject;
 }
+class AreaSetter;
 class CtrlParameter;
 class ExpandFrame;
 class QComboBox;
@@ -103,6 +104,6 @@ class ControlForm : public QWidget {
   QList<CtrlParameter*> m_rows;
   QList<ExpandFrame*> m_sections;
   CtrlParameter* m_coordinateSystemRow = nullptr;
-  QList<CtrlParameter*> m_terrainRows;  // enabled only while the project has an area
+  AreaSetter* m_areaSetter = nullptr;
   QLabel* m_meshFormatSummary = nullptr;
 };

@@ -7,6 +7,7 @@
 
 #include <cmath>
 
+#include "tools/forms/AreaSetter.h"
 #include "tools/forms/ConfigurableCtrlFormWidget.h"
 #include "tools/forms/ControlForm.h"
 #include "tools/forms/CtrlParameter.h"
@@ -150,9 +151,9 @@ void ControlForm::buildRows(QVBoxLayout* layout) {
   connect(terrain, &CtrlParameter::signal_modified, useTerrain, &CtrlParameter::slot_updateUi);
   for (CtrlParameter* row : {useTerrain, terrain}) {
     connect(areaShape, &CtrlParameter::signal_modified, row, &CtrlParameter::slot_updateUi);
+    connect(m_areaSetter, &AreaSetter::signal_modified, row, &CtrlParameter::slot_updateUi);
     hideIn(row, {FormSetting::WorkflowTool, FormSetting::TexturingTool});
   }
-  m_terrainRows = {useTerrain, terrain};
   // 11
   auto* lidar = add(general, check("Use LiDAR data", "Use LiDAR data for processing DSM and Mesh",
                                    boolOf(p, &VP::useLidar, &VP::setUseLidar)));

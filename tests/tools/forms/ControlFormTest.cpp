@@ -11,6 +11,7 @@
 #include "FormTestProject.h"
 #include "img/images/Images.h"
 #include "tests/support/MessageBoxWatcher.h"
+#include "tools/forms/AreaSetter.h"
 #include "tools/forms/ControlForm.h"
 #include "tools/forms/ExpandFrame.h"
 
@@ -286,6 +287,35 @@ class ControlFormTest : public QObject {
     }
     QCOMPARE(images.count(), 1);
     QCOMPARE(t.project->terrainHeight(), 120.0);
+  }
+
+  void projectWideAreaChangeOffersTheImageSelection() {
+    FormTestProject t;
+    ControlForm form(FormSetting::ProjectWide);
+    form.bindProject(t.project);
+    auto* area = form.findChild<AreaSetter*>();
+    QVERIFY(area);
+    QCOMPARE(area->parentWidget(), form.rows()[0]->parentWidget()->parentWidget());  // in "General"
+    auto* terrain = rowLabelled(form.rows(), "Terrain height for image selection");
+    QVERIFY(!terrain->isEnabled());
+
+    QSignalSpy modified(&form, &ControlForm::signal_ParamsModified);
+    form.workingCopy()->setAxisRange(0, 10.0, 20.0);
+    form.workingCopy()->setAxisRange(1, 10.0, 20.0);
+    emit area->signal_modified(true);
+    QVERIFY(terrain->isEnabled());
+    QCOMPARE(modified.count(), 1);
+
+    QSignalSpy images(&form, &ControlForm::signal_numProjectImagesChanged);
+    {
+      MessageBoxWatcher watcher(QMessageBox::No);
+      form.on_acceptParams(false, true);
+      QCOMPARE(watcher.texts(),
+               QStringList{"Perform processing with only these images that are required for the specified project area?"});
+    }
+    QCOMPARE(images.count(), 1);
+    QVERIFY(!t.project->isAxisAuto(0));
+    QVERIFY(!t.project->areaBasedImageSelection());
   }
 
   void modeTwoDisablesTheForm() {
