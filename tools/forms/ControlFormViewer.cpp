@@ -108,6 +108,7 @@ void ControlFormViewer::on_cancel_clicked() {
 void ControlFormViewer::closeConfirmed() {
   m_closeConfirmed = true;
   close();
+  m_closeConfirmed = false;  // also when the dialog was not shown and no close event came
   on_ParamsModified(false);
 }
 
@@ -125,7 +126,6 @@ void ControlFormViewer::slot_enable() {
 
 void ControlFormViewer::closeEvent(QCloseEvent* event) {
   if (m_closeConfirmed || !m_modified) {
-    m_closeConfirmed = false;
     event->accept();
     return;
   }
