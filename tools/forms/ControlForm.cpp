@@ -16,6 +16,7 @@
 #include "tools/forms/ExpandFrame.h"
 #include "tools/forms/ImageSelectionCheck.h"
 #include "tools/forms/StoreOrReport.h"
+#include "tools/forms/TexturedMeshFormatPopup.h"
 #include "vx/VEXAProject.h"
 
 namespace {
@@ -153,7 +154,6 @@ void ControlForm::loadHeader() {
   const bool gsdAuto = m_work->isGsdAuto();
   m_gsdAutoSwitch->setCurrentIndex(gsdAuto ? kAutoIndex : kManualIndex);
   m_gsd->setEnabled(!gsdAuto);
-  if (m_gsd->value() < 0) m_gsd->setValue(0);
   m_gsd->setValue(m_work->groundSampleDistance());
   m_interpolationGsdMulti->setValue(m_work->interpolationGsdMultiplier());
   m_effectiveGsd->setValue(m_work->effectiveGsd());
@@ -256,4 +256,9 @@ void ControlForm::on_acceptParams(bool save, bool checkImages) {
       QStringLiteral("Error: Invalid parameters."));
 }
 
-void ControlForm::slot_configureTexturedMeshFormatsClicked() {}
+void ControlForm::slot_configureTexturedMeshFormatsClicked() {
+  TexturedMeshFormatPopup popup(m_work, this);
+  if (popup.exec() != QDialog::Accepted) return;
+  updateMeshFormatSummary();
+  slot_paramChanged();
+}

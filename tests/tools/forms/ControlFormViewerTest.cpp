@@ -64,7 +64,8 @@ class ControlFormViewerTest : public QObject {
     QCOMPARE(lines, expected);
 
     QVERIFY(t.project->cesiumDracoCompression());
-    QCOMPARE(t.project->stepStatus(vx::steps::DSMMesh), dialog.form()->workingCopy()->stepStatus(vx::steps::DSMMesh));
+    QCOMPARE(t.project->stepStatus(vx::steps::DSMMesh),
+             dialog.form()->workingCopy()->stepStatus(vx::steps::DSMMesh));
     QVERIFY(t.reload()->cesiumDracoCompression());
     QVERIFY(!dialog.isVisible());
     QVERIFY(!dialog.isModified());

@@ -7,7 +7,6 @@
 #include <QTemporaryDir>
 #include <QToolButton>
 #include <QtTest>
-
 #include <stdexcept>
 
 #include "img/images/Images.h"
@@ -194,10 +193,10 @@ class CtrlParameterTest : public QObject {
     QCOMPARE(modified.count(), 0);
 
     bool isAuto = true;
-    CtrlParameterAutoManualInt sub("Tiles", "", 1, 100,
-                                   {[&] { return isAuto; },
-                                    [&](bool) { throw std::runtime_error("no distributed processing"); },
-                                    [] { return 4; }, [](const int&) {}});
+    CtrlParameterAutoManualInt sub(
+        "Tiles", "", 1, 100,
+        {[&] { return isAuto; }, [&](bool) { throw std::runtime_error("no distributed processing"); },
+         [] { return 4; }, [](const int&) {}});
     {
       MessageBoxWatcher watcher;
       sub.modeBox()->setCurrentIndex(1);
