@@ -68,7 +68,6 @@ void ControlForm::buildRows(QVBoxLayout* layout) {
   };
   using VP = vx::VEXAProject;
 
-  // 1
   m_coordinateSystemRow = new CtrlParameterStringArbitrary(
       QStringLiteral("Coordinate System"), QString(),
       ValueBinding<QString>([p] { return oneLine(fromStd(p->coordinateSystemWkt())); }, {}), true);
@@ -79,7 +78,6 @@ void ControlForm::buildRows(QVBoxLayout* layout) {
 
   insertAreaEditor(general);
 
-  // 2
   auto* tileSize = add(general, new CtrlParameterAutoManualDouble(
                                     QStringLiteral("Tile size [m]"),
                                     QStringLiteral("The width and height of the result tiles."), -1.0, 999999.0,
@@ -87,20 +85,17 @@ void ControlForm::buildRows(QVBoxLayout* layout) {
                                      [p] { return p->tileSize(); }, [p](const double& v) { p->setTileSize(v); }}));
   // The effective GSD keeps a tile within a bounded number of cells.
   connect(tileSize, &CtrlParameter::signal_modified, this, &ControlForm::updateEffectiveGSD);
-  // 3
   auto* areaShape = add(
       general, new CtrlParameterFile(
                    QStringLiteral("Area shape file"),
                    QStringLiteral("Path to the shape file used for computing the final project area."),
                    QStringLiteral("Shape Files (*.shp)"), pathOf(p, &VP::areaShapefile, &VP::setAreaShapefile)));
-  // 4
   auto* waterbody =
       add(general, new CtrlParameterFile(QStringLiteral("Waterbody shapefile"),
                                          QStringLiteral("Path to the shapefile used for waterbody filtering."),
                                          QStringLiteral("Shapefiles (*.shp)"),
                                          pathOf(p, &VP::waterbodyShapefile, &VP::setWaterbodyShapefile)));
   hideIn(waterbody, {FormSetting::TexturingTool});
-  // 5
   auto* waterbodyHeights = add(
       general, check("Estimate waterbody heights (Beta)",
                      "Beta feature: Enable height estimation for the given waterbody shape file during Analysis.",
@@ -108,20 +103,18 @@ void ControlForm::buildRows(QVBoxLayout* layout) {
   waterbodyHeights->setEnabledCondition([p] { return !p->waterbodyShapefile().empty(); });
   connect(waterbody, &CtrlParameter::signal_modified, waterbodyHeights, &CtrlParameter::slot_updateUi);
   hideIn(waterbodyHeights, {FormSetting::WorkflowTool, FormSetting::TexturingTool});
-  // 6
   auto* correction =
       add(general, new CtrlParameterFile(QStringLiteral("Correction shapefile"),
                                          QStringLiteral("Path to the shapefile used for correcting the results."),
                                          QStringLiteral("Shapefiles (*.shp)"),
                                          pathOf(p, &VP::correctionShapefile, &VP::setCorrectionShapefile)));
   hideIn(correction, {FormSetting::WorkflowTool, FormSetting::TexturingTool});
-  // 7
   auto* balancing =
       add(general, check("Apply global color balancing",
                          "Apply global color balancing to the images for more homogeneous True Ortho and "
                          "Mesh Texturing results.",
                          boolOf(p, &VP::globalColorBalancing, &VP::setGlobalColorBalancing)));
-  // 8: a custom adjustment refines the balancing, so it needs the balancing on.
+  // A custom adjustment refines the balancing, so it needs the balancing on.
   auto* adjustment =
       add(general, new CtrlParameterFile(
                        QStringLiteral("Custom color adjustment file"),
@@ -131,7 +124,7 @@ void ControlForm::buildRows(QVBoxLayout* layout) {
   adjustment->setEnabledCondition([p] { return p->globalColorBalancing(); });
   connect(balancing, &CtrlParameter::signal_modified, adjustment, &CtrlParameter::slot_updateUi);
   hideIn(adjustment, {FormSetting::ProjectWide});
-  // 9, 10: the terrain height only narrows the images down to a manual area or an area shape.
+  // The terrain height only narrows the images down to a manual area or an area shape.
   auto hasArea = [p] { return p->hasManualArea() || p->hasAreaShapefile(); };
   auto* useTerrain =
       add(general,
@@ -161,11 +154,9 @@ void ControlForm::buildRows(QVBoxLayout* layout) {
     connect(m_areaSetter, &AreaSetter::signal_modified, row, &CtrlParameter::slot_updateUi);
     hideIn(row, {FormSetting::WorkflowTool, FormSetting::TexturingTool});
   }
-  // 11
   auto* lidar = add(general, check("Use LiDAR data", "Use LiDAR data for processing DSM and Mesh",
                                    boolOf(p, &VP::useLidar, &VP::setUseLidar)));
   lidar->setEnabledCondition([p] { return !p->lidarListPath().empty(); });
-  // 12
   auto* subproject =
       add(general,
           new CtrlParameterAutoManualInt(
@@ -176,7 +167,6 @@ void ControlForm::buildRows(QVBoxLayout* layout) {
                [p] { return p->subprojectSize(); }, [p](const int& v) { p->setSubprojectSize(v); }}));
   hideIn(subproject, {FormSetting::WorkflowTool, FormSetting::TexturingTool});
 
-  // 13 to 28
   add(workflow25D,
       check("Force 8 bit color in True Ortho and DSM color images",
             "Force 8bit color output in Ortho, Ortho_Interpolated and Ortho_Refined images regardless of input.",
@@ -214,7 +204,7 @@ void ControlForm::buildRows(QVBoxLayout* layout) {
   QMap<int, CtrlParameter*> exportRows;
   for (const Export& e : exports)
     exportRows[e.which] = add(workflow25D, check(e.label, e.tip, exportOf(p, e.which)));
-  // 21 needs 20 checked, 22 needs 21 checked and enabled.
+  // The interpolated point colours need the point colours, the DSM cloud needs both.
   CtrlParameter* pointColor = exportRows[vx::ExportDsmPointColor];
   CtrlParameter* interpolated = exportRows[vx::ExportDsmPointColorInterpolated];
   CtrlParameter* cloud = exportRows[vx::ExportDsmCloud];
@@ -225,7 +215,6 @@ void ControlForm::buildRows(QVBoxLayout* layout) {
   connect(pointColor, &CtrlParameter::signal_modified, cloud, &CtrlParameter::slot_updateUi);
   connect(interpolated, &CtrlParameter::signal_modified, cloud, &CtrlParameter::slot_updateUi);
 
-  // 29 to 31
   m_meshFormatSummary = new QLabel(this);
   m_meshFormatSummary->setObjectName(QStringLiteral("labelMeshFormats"));
   auto* formatsRow = new CtrlParameterWrapper(QStringLiteral("Mesh & Texture formats"),

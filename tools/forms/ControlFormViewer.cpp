@@ -62,6 +62,11 @@ ControlFormViewer::ControlFormViewer(std::shared_ptr<vx::VEXAProject> project, b
   connect(m_form, &ControlForm::signal_numProjectImagesChanged, this,
           &ControlFormViewer::signal_numProjectImagesChanged);
   connect(m_form, &ControlForm::signal_busy, this, &ControlFormViewer::signal_busy);
+  // The image selection runs while the dialog's events are served: nothing may edit or save meanwhile.
+  connect(m_form, &ControlForm::signal_busy, this, [this](bool busy) {
+    m_busy = busy;
+    setEnabled(!busy);
+  });
 
   bindProject(std::move(project));
 }
@@ -125,6 +130,10 @@ void ControlFormViewer::slot_enable() {
 }
 
 void ControlFormViewer::closeEvent(QCloseEvent* event) {
+  if (m_busy) {
+    event->ignore();
+    return;
+  }
   if (m_closeConfirmed || !m_modified) {
     event->accept();
     return;

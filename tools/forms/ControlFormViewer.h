@@ -73,6 +73,7 @@ class ControlFormViewer : public QDialog {
   bool m_modified = false;
   bool m_closeConfirmed = false;
   bool m_skipResetQuestion = false;
+  bool m_busy = false;
   const bool m_saveToFile;
   ResetAsker m_askReset;
   UnsavedAsker m_askUnsaved;

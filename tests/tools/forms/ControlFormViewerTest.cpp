@@ -178,6 +178,20 @@ class ControlFormViewerTest : public QObject {
     QVERIFY(t.reload()->cesiumDracoCompression());
   }
 
+  void aBusyDialogStaysOpenAndUntouchable() {
+    FormTestProject t;
+    ControlFormViewer dialog(t.project, false, FormSetting::ProjectWide);
+    QSignalSpy busy(&dialog, &ControlFormViewer::signal_busy);
+    dialog.show();
+    emit dialog.form()->signal_busy(true);
+    QVERIFY(!dialog.isEnabled());
+    QVERIFY(!dialog.close());
+    emit dialog.form()->signal_busy(false);
+    QVERIFY(dialog.isEnabled());
+    QVERIFY(dialog.close());
+    QCOMPARE(busy.count(), 2);
+  }
+
   void titlesAndModificationSignal() {
     FormTestProject t;
     ControlFormViewer projectWide(t.project, true, FormSetting::ProjectWide);
