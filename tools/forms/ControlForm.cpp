@@ -223,11 +223,16 @@ void ControlForm::on_resetParams() {
   emit signal_ParamsModified(false);
 }
 
-void ControlForm::saveParamsToFile() { m_bound->saveProject(); }
+void ControlForm::saveParamsToFile() {
+  storeOrReport([this] { m_bound->saveProject(); }, QStringLiteral("Error: Invalid parameters."));
+}
 
 void ControlForm::imageSelectionChanged() { emit signal_numProjectImagesChanged(); }
 
 void ControlForm::on_acceptParams(bool save, bool checkImages) {
+  // Losing the focus finishes an edit still being typed.
+  m_gsd->clearFocus();
+  m_interpolationGsdMulti->clearFocus();
   for (CtrlParameter* row : m_rows) {
     try {
       row->finishEditing();

@@ -60,6 +60,7 @@ class ControlForm : public QWidget {
   // when `save` is set. With `checkImages`, a changed project area or terrain height first updates
   // the image selection (project-wide) or warns (inside a tool).
   void on_acceptParams(bool save, bool checkImages);
+  // Writes the bound project's file; a failure goes to the error box.
   void saveParamsToFile();
   void imageSelectionChanged();
   // Drops the edits: the working copy takes the bound project's settings again.

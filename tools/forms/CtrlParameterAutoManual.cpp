@@ -27,8 +27,6 @@ void CtrlParameterAutoManual::setSpinBox(QAbstractSpinBox* spin) {
 
 bool CtrlParameterAutoManual::isAutoChosen() const { return m_mode->currentIndex() == kAutoIndex; }
 
-void CtrlParameterAutoManual::finishEditing() { m_spin->clearFocus(); }
-
 void CtrlParameterAutoManual::loadIntoUi() {
   const QSignalBlocker blockMode(m_mode);
   const QSignalBlocker blockSpin(m_spin);

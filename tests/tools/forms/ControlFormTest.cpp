@@ -103,6 +103,16 @@ class ControlFormTest : public QObject {
     QVERIFY(!draco->checkBox()->isChecked());
   }
 
+  void aProjectThatCannotBeSavedSaysSo() {
+    ControlForm form(FormSetting::ProjectWide);  // bound to a project without a folder
+    QSignalSpy updated(&form, &ControlForm::signal_updateUI);
+    MessageBoxWatcher watcher;
+    form.on_acceptParams(true, false);
+    QCOMPARE(watcher.texts().size(), 1);
+    QVERIFY(watcher.texts().first().startsWith("Error: "));
+    QCOMPARE(updated.count(), 1);
+  }
+
   void aRefusedValueShowsTheStoredOne() {
     FormTestProject t;
     ControlForm form(FormSetting::ProjectWide);

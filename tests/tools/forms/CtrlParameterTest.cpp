@@ -97,6 +97,22 @@ class CtrlParameterTest : public QObject {
     QCOMPARE(wkt.writes, 0);
   }
 
+  void finishingCommitsWhatIsBeingTyped() {
+    Setting setting{"old", 0};
+    CtrlParameterStringArbitrary row("Name", "", setting.binding());
+    row.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&row));
+    QApplication::setActiveWindow(&row);  // no window manager under Xvfb
+    row.lineEdit()->setFocus();
+    row.lineEdit()->selectAll();
+    QTest::keyClicks(row.lineEdit(), "typed");
+    QCOMPARE(setting.writes, 0);
+    row.finishEditing();
+    QCOMPARE(setting.value, QString("typed"));
+    row.finishEditing();  // nothing being typed any more
+    QCOMPARE(setting.writes, 1);
+  }
+
   void loadingTheEditorStoresNothing() {
     Setting setting{"las", 0};
     CtrlParameterStringFromList list("Format", "", {"las", "laz"}, setting.binding());
