@@ -11,10 +11,12 @@
 #include <QVBoxLayout>
 
 #include "dialogs/MessageDialogs.h"
+#include "tools/forms/AreaSetter.h"
 #include "tools/forms/CtrlParameter.h"
 #include "tools/forms/ExpandFrame.h"
 #include "tools/forms/ImageSelectionCheck.h"
 #include "tools/forms/StoreOrReport.h"
+#include "tools/forms/TexturedMeshFormatPopup.h"
 #include "vx/VEXAProject.h"
 
 namespace {
@@ -138,6 +140,7 @@ void ControlForm::setMode(int mode) {
 }
 
 void ControlForm::on_updateUI() {
+  m_areaSetter->loadFromProject();
   loadHeader();
   refreshRows();
   updateMeshFormatSummary();
@@ -151,7 +154,6 @@ void ControlForm::loadHeader() {
   const bool gsdAuto = m_work->isGsdAuto();
   m_gsdAutoSwitch->setCurrentIndex(gsdAuto ? kAutoIndex : kManualIndex);
   m_gsd->setEnabled(!gsdAuto);
-  if (m_gsd->value() < 0) m_gsd->setValue(0);
   m_gsd->setValue(m_work->groundSampleDistance());
   m_interpolationGsdMulti->setValue(m_work->interpolationGsdMultiplier());
   m_effectiveGsd->setValue(m_work->effectiveGsd());
@@ -221,11 +223,16 @@ void ControlForm::on_resetParams() {
   emit signal_ParamsModified(false);
 }
 
-void ControlForm::saveParamsToFile() { m_bound->saveProject(); }
+void ControlForm::saveParamsToFile() {
+  storeOrReport([this] { m_bound->saveProject(); }, QStringLiteral("Error: Invalid parameters."));
+}
 
 void ControlForm::imageSelectionChanged() { emit signal_numProjectImagesChanged(); }
 
 void ControlForm::on_acceptParams(bool save, bool checkImages) {
+  // Losing the focus finishes an edit still being typed.
+  m_gsd->clearFocus();
+  m_interpolationGsdMulti->clearFocus();
   for (CtrlParameter* row : m_rows) {
     try {
       row->finishEditing();
@@ -254,4 +261,9 @@ void ControlForm::on_acceptParams(bool save, bool checkImages) {
       QStringLiteral("Error: Invalid parameters."));
 }
 
-void ControlForm::slot_configureTexturedMeshFormatsClicked() {}
+void ControlForm::slot_configureTexturedMeshFormatsClicked() {
+  TexturedMeshFormatPopup popup(m_work, this);
+  if (popup.exec() != QDialog::Accepted) return;
+  updateMeshFormatSummary();
+  slot_paramChanged();
+}

@@ -11,6 +11,7 @@
 namespace vx {
 class VEXAProject;
 }
+class AreaSetter;
 class CtrlParameter;
 class ExpandFrame;
 class QComboBox;
@@ -59,6 +60,7 @@ class ControlForm : public QWidget {
   // when `save` is set. With `checkImages`, a changed project area or terrain height first updates
   // the image selection (project-wide) or warns (inside a tool).
   void on_acceptParams(bool save, bool checkImages);
+  // Writes the bound project's file; a failure goes to the error box.
   void saveParamsToFile();
   void imageSelectionChanged();
   // Drops the edits: the working copy takes the bound project's settings again.
@@ -103,6 +105,6 @@ class ControlForm : public QWidget {
   QList<CtrlParameter*> m_rows;
   QList<ExpandFrame*> m_sections;
   CtrlParameter* m_coordinateSystemRow = nullptr;
-  QList<CtrlParameter*> m_terrainRows;  // enabled only while the project has an area
+  AreaSetter* m_areaSetter = nullptr;
   QLabel* m_meshFormatSummary = nullptr;
 };

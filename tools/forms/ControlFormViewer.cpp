@@ -62,6 +62,11 @@ ControlFormViewer::ControlFormViewer(std::shared_ptr<vx::VEXAProject> project, b
   connect(m_form, &ControlForm::signal_numProjectImagesChanged, this,
           &ControlFormViewer::signal_numProjectImagesChanged);
   connect(m_form, &ControlForm::signal_busy, this, &ControlFormViewer::signal_busy);
+  // The image selection runs while the dialog's events are served: nothing may edit or save meanwhile.
+  connect(m_form, &ControlForm::signal_busy, this, [this](bool busy) {
+    m_busy = busy;
+    setEnabled(!busy);
+  });
 
   bindProject(std::move(project));
 }
@@ -108,6 +113,7 @@ void ControlFormViewer::on_cancel_clicked() {
 void ControlFormViewer::closeConfirmed() {
   m_closeConfirmed = true;
   close();
+  m_closeConfirmed = false;  // also when the dialog was not shown and no close event came
   on_ParamsModified(false);
 }
 
@@ -124,8 +130,11 @@ void ControlFormViewer::slot_enable() {
 }
 
 void ControlFormViewer::closeEvent(QCloseEvent* event) {
+  if (m_busy) {
+    event->ignore();
+    return;
+  }
   if (m_closeConfirmed || !m_modified) {
-    m_closeConfirmed = false;
     event->accept();
     return;
   }

@@ -24,7 +24,7 @@ class ControlFormViewer : public QDialog {
 
  public:
   // The questions the dialog asks, replaceable so that tests answer them.
-  using ResetAsker = std::function<bool(const QString& question)>;  // true: go ahead
+  using ResetAsker = std::function<bool(const QString& question)>;                           // true: go ahead
   using UnsavedAsker = std::function<QMessageBox::StandardButton(const QString& question)>;  // Save, Cancel, Reset
 
   // `save`: whether accepting writes Project.vpr (false in tools, whose project lives in memory).
@@ -73,6 +73,7 @@ class ControlFormViewer : public QDialog {
   bool m_modified = false;
   bool m_closeConfirmed = false;
   bool m_skipResetQuestion = false;
+  bool m_busy = false;
   const bool m_saveToFile;
   ResetAsker m_askReset;
   UnsavedAsker m_askUnsaved;

@@ -1,5 +1,6 @@
 #include "tools/forms/CtrlParameter.h"
 
+#include <QApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 
@@ -64,6 +65,12 @@ void CtrlParameter::setRowStyle(int style) {
 }
 
 void CtrlParameter::hideParameter(bool hide) { setHidden(hide); }
+
+// The form's buttons take no focus, so a value typed before "Save" would otherwise stay uncommitted.
+void CtrlParameter::finishEditing() {
+  QWidget* focused = QApplication::focusWidget();
+  if (focused && isAncestorOf(focused)) focused->clearFocus();
+}
 
 void CtrlParameter::applyEnabledCondition() { setEnabled(!m_condition || m_condition() == m_expected); }
 

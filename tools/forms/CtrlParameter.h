@@ -45,8 +45,8 @@ class CtrlParameter : public QFrame {
   // 0: white, 1: light grey; rows of a form alternate.
   virtual void setRowStyle(int style);
   virtual void hideParameter(bool hide);
-  // Ends a pending edit in the editor so that its value is committed.
-  virtual void finishEditing() {}
+  // Ends an edit still being typed in the row, so that its value is committed.
+  virtual void finishEditing();
   // Writes the editor's value through the binding; byUser also emits signal_user_modified.
   virtual void commitFromUi(bool byUser) = 0;
   virtual void loadIntoUi() = 0;
@@ -106,7 +106,6 @@ class CtrlParameterInt : public CtrlParameter {
                    QWidget* parent = nullptr);
   QSpinBox* spinBox() const { return m_spin; }
 
-  void finishEditing() override;
   void commitFromUi(bool byUser) override;
   void loadIntoUi() override;
 
@@ -123,7 +122,6 @@ class CtrlParameterDouble : public CtrlParameter {
                       QWidget* parent = nullptr);
   QDoubleSpinBox* spinBox() const { return m_spin; }
 
-  void finishEditing() override;
   void commitFromUi(bool byUser) override;
   void loadIntoUi() override;
 
@@ -148,7 +146,6 @@ class CtrlParameterAutoManual : public CtrlParameter {
  public:
   QComboBox* modeBox() const { return m_mode; }
 
-  void finishEditing() override;
   void loadIntoUi() override;
 
  protected:

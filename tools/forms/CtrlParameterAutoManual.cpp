@@ -27,8 +27,6 @@ void CtrlParameterAutoManual::setSpinBox(QAbstractSpinBox* spin) {
 
 bool CtrlParameterAutoManual::isAutoChosen() const { return m_mode->currentIndex() == kAutoIndex; }
 
-void CtrlParameterAutoManual::finishEditing() { m_spin->clearFocus(); }
-
 void CtrlParameterAutoManual::loadIntoUi() {
   const QSignalBlocker blockMode(m_mode);
   const QSignalBlocker blockSpin(m_spin);
@@ -47,7 +45,8 @@ void storeAutoManual(const AutoManualBinding<T>& binding, bool isAuto, const T& 
 }  // namespace
 
 CtrlParameterAutoManualInt::CtrlParameterAutoManualInt(const QString& label, const QString& toolTip, int minimum,
-                                                       int maximum, AutoManualBinding<int> binding, QWidget* parent)
+                                                       int maximum, AutoManualBinding<int> binding,
+                                                       QWidget* parent)
     : CtrlParameterAutoManual(label, toolTip, parent), m_binding(std::move(binding)), m_spin(new QSpinBox(this)) {
   m_spin->setRange(minimum, maximum);
   setSpinBox(m_spin);

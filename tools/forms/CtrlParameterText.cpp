@@ -10,8 +10,7 @@ CtrlParameterStringFromList::CtrlParameterStringFromList(const QString& label, c
     : CtrlParameter(label, toolTip, parent), m_binding(std::move(binding)), m_box(new QComboBox(this)) {
   m_box->addItems(allowed);
   addEditor(m_box);
-  connect(m_box, QOverload<int>::of(&QComboBox::currentIndexChanged), this,
-          &CtrlParameter::slot_uiChanged);
+  connect(m_box, QOverload<int>::of(&QComboBox::currentIndexChanged), this, &CtrlParameter::slot_uiChanged);
   loadIntoUi();
 }
 

@@ -34,8 +34,6 @@ CtrlParameterInt::CtrlParameterInt(const QString& label, const QString& toolTip,
   loadIntoUi();
 }
 
-void CtrlParameterInt::finishEditing() { m_spin->clearFocus(); }
-
 void CtrlParameterInt::commitFromUi(bool byUser) { commitValue(m_binding, m_spin->value(), byUser); }
 
 void CtrlParameterInt::loadIntoUi() {
@@ -51,9 +49,6 @@ CtrlParameterDouble::CtrlParameterDouble(const QString& label, const QString& to
   connect(m_spin, &QDoubleSpinBox::editingFinished, this, &CtrlParameter::slot_uiChanged);
   loadIntoUi();
 }
-
-// Like the integer row: a value still being typed when the form is saved must not be lost.
-void CtrlParameterDouble::finishEditing() { m_spin->clearFocus(); }
 
 void CtrlParameterDouble::commitFromUi(bool byUser) { commitValue(m_binding, m_spin->value(), byUser); }
 

@@ -1,18 +1,22 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDoubleSpinBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QSignalSpy>
 #include <QSpinBox>
 #include <QtTest>
-
 #include <cmath>
 
 #include "FormTestProject.h"
 #include "img/images/Images.h"
 #include "tests/support/MessageBoxWatcher.h"
+#include "tests/tools/forms/ModalAnswer.h"
+#include "tools/forms/AreaSetter.h"
+#include "tools/forms/ConfigurableCtrlFormWidget.h"
 #include "tools/forms/ControlForm.h"
 #include "tools/forms/ExpandFrame.h"
+#include "tools/forms/TexturedMeshFormatPopup.h"
 
 namespace {
 const QString kWkt =
@@ -97,6 +101,16 @@ class ControlFormTest : public QObject {
     form.on_resetParams();
     QVERIFY(!form.workingCopy()->cesiumDracoCompression());
     QVERIFY(!draco->checkBox()->isChecked());
+  }
+
+  void aProjectThatCannotBeSavedSaysSo() {
+    ControlForm form(FormSetting::ProjectWide);  // bound to a project without a folder
+    QSignalSpy updated(&form, &ControlForm::signal_updateUI);
+    MessageBoxWatcher watcher;
+    form.on_acceptParams(true, false);
+    QCOMPARE(watcher.texts().size(), 1);
+    QVERIFY(watcher.texts().first().startsWith("Error: "));
+    QCOMPARE(updated.count(), 1);
   }
 
   void aRefusedValueShowsTheStoredOne() {
@@ -252,7 +266,8 @@ class ControlFormTest : public QObject {
     }
     QCOMPARE(offered, (QStringList{"", "PROJCS[broken"}));
     QCOMPARE(form.workingCopy()->coordinateSystemWkt(), kWkt.toStdString());
-    const QString shown = rowLabelled<CtrlParameterStringArbitrary>(form.rows(), "Coordinate System")->lineEdit()->text();
+    const QString shown =
+        rowLabelled<CtrlParameterStringArbitrary>(form.rows(), "Coordinate System")->lineEdit()->text();
     QCOMPARE(shown, QString("GEOGCS[\"WGS 84\", DATUM[\"WGS_1984\", SPHEROID[\"WGS 84\",6378137,298.257223563]], "
                             "PRIMEM[\"Greenwich\",0], UNIT[\"degree\",0.0174532925199433]]"));
     QCOMPARE(modified.count(), 1);
@@ -286,6 +301,65 @@ class ControlFormTest : public QObject {
     }
     QCOMPARE(images.count(), 1);
     QCOMPARE(t.project->terrainHeight(), 120.0);
+  }
+
+  void projectWideAreaChangeOffersTheImageSelection() {
+    FormTestProject t;
+    ControlForm form(FormSetting::ProjectWide);
+    form.bindProject(t.project);
+    auto* area = form.findChild<AreaSetter*>();
+    QVERIFY(area);
+    QCOMPARE(area->parentWidget(), form.rows()[0]->parentWidget()->parentWidget());  // in "General"
+    auto* terrain = rowLabelled(form.rows(), "Terrain height for image selection");
+    QVERIFY(!terrain->isEnabled());
+
+    QSignalSpy modified(&form, &ControlForm::signal_ParamsModified);
+    form.workingCopy()->setAxisRange(0, 10.0, 20.0);
+    form.workingCopy()->setAxisRange(1, 10.0, 20.0);
+    emit area->signal_modified(true);
+    QVERIFY(terrain->isEnabled());
+    QCOMPARE(modified.count(), 1);
+
+    QSignalSpy images(&form, &ControlForm::signal_numProjectImagesChanged);
+    {
+      MessageBoxWatcher watcher(QMessageBox::No);
+      form.on_acceptParams(false, true);
+      QCOMPARE(watcher.texts(),
+               QStringList{
+                   "Perform processing with only these images that are required for the specified project area?"});
+    }
+    QCOMPARE(images.count(), 1);
+    QVERIFY(!t.project->isAxisAuto(0));
+    QVERIFY(!t.project->areaBasedImageSelection());
+  }
+
+  void meshFormatsAreChosenInThePopup() {
+    ControlForm form(FormSetting::ProjectWide);
+    auto* summary = form.findChild<QLabel*>("labelMeshFormats");
+    QCOMPARE(summary->text(), QString("OSGB (jpg)"));
+    auto* configure = qobject_cast<ConfigurableCtrlFormWidget*>(form.rows()[28]->parentWidget());
+    QSignalSpy modified(&form, &ControlForm::signal_ParamsModified);
+
+    modalanswer::whenModal([](QWidget* modal) {
+      auto* popup = qobject_cast<TexturedMeshFormatPopup*>(modal);
+      QVERIFY(popup);
+      popup->formatRow(vx::meshio::OBJ)->checkBox()->click();
+      popup->slot_cancel();
+    });
+    configure->configureButton()->click();
+    QVERIFY(!form.workingCopy()->isMeshFormatWritten(vx::meshio::OBJ));
+    QCOMPARE(modified.count(), 0);
+
+    modalanswer::whenModal([](QWidget* modal) {
+      auto* popup = qobject_cast<TexturedMeshFormatPopup*>(modal);
+      QVERIFY(popup);
+      popup->formatRow(vx::meshio::OBJ)->checkBox()->click();
+      popup->slot_apply();
+    });
+    configure->configureButton()->click();
+    QVERIFY(form.workingCopy()->isMeshFormatWritten(vx::meshio::OBJ));
+    QCOMPARE(summary->text(), QString("OBJ (jpg), OSGB (jpg)"));
+    QCOMPARE(modified.count(), 1);
   }
 
   void modeTwoDisablesTheForm() {

@@ -7,7 +7,6 @@
 #include <QTemporaryDir>
 #include <QToolButton>
 #include <QtTest>
-
 #include <stdexcept>
 
 #include "img/images/Images.h"
@@ -96,6 +95,22 @@ class CtrlParameterTest : public QObject {
     QCOMPARE(readOnly.lineEdit()->cursorPosition(), 0);
     readOnly.commitFromUi(true);
     QCOMPARE(wkt.writes, 0);
+  }
+
+  void finishingCommitsWhatIsBeingTyped() {
+    Setting setting{"old", 0};
+    CtrlParameterStringArbitrary row("Name", "", setting.binding());
+    row.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&row));
+    QApplication::setActiveWindow(&row);  // no window manager under Xvfb
+    row.lineEdit()->setFocus();
+    row.lineEdit()->selectAll();
+    QTest::keyClicks(row.lineEdit(), "typed");
+    QCOMPARE(setting.writes, 0);
+    row.finishEditing();
+    QCOMPARE(setting.value, QString("typed"));
+    row.finishEditing();  // nothing being typed any more
+    QCOMPARE(setting.writes, 1);
   }
 
   void loadingTheEditorStoresNothing() {
@@ -194,10 +209,10 @@ class CtrlParameterTest : public QObject {
     QCOMPARE(modified.count(), 0);
 
     bool isAuto = true;
-    CtrlParameterAutoManualInt sub("Tiles", "", 1, 100,
-                                   {[&] { return isAuto; },
-                                    [&](bool) { throw std::runtime_error("no distributed processing"); },
-                                    [] { return 4; }, [](const int&) {}});
+    CtrlParameterAutoManualInt sub(
+        "Tiles", "", 1, 100,
+        {[&] { return isAuto; }, [&](bool) { throw std::runtime_error("no distributed processing"); },
+         [] { return 4; }, [](const int&) {}});
     {
       MessageBoxWatcher watcher;
       sub.modeBox()->setCurrentIndex(1);
