@@ -1,13 +1,20 @@
 #pragma once
 
-// An arrow the operator drags along its parent's width; reports every change of x.
+// An arrow the operator drags sideways inside its parent; it reports every change of its x.
 
 #include <QLabel>
+
+#include <climits>
 
 class DragArrow : public QLabel {
   Q_OBJECT
  public:
   explicit DragArrow(QWidget* parent = nullptr);
+
+  // Further bounds of x for drags (inclusive), such as the other arrow of a pair.
+  void setLimits(int lowest, int highest);
+  // Whether a drag may take the arrow to x.
+  bool allows(int x) const;
 
  signals:
   void signal_moved(int dist);
@@ -22,6 +29,10 @@ class DragArrow : public QLabel {
   void mouseReleaseEvent(QMouseEvent* event) override;
 
  private:
+  void reportMove();
+
   int pressOffset_ = 0;
   int lastX_ = 0;
+  int lowest_ = INT_MIN;
+  int highest_ = INT_MAX;
 };
