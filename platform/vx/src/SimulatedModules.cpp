@@ -228,7 +228,8 @@ int prepareProjectFolder(VEXAProject& project, ModuleHost& host) {
       return VEXA::kWriteFailed;
     }
   }
-  host.send(MSG::TYPE_INFO, MSG::STEP_PROCESS, MSG::SUB_NONE, "The project in %s is ready for processing.", nullptr,
+  // Not under step 0: an info of step 0 with sub-code 0 ends the process.
+  host.send(MSG::TYPE_INFO, MSG::STEP_OVERALL, MSG::SUB_NONE, "The project in %s is ready for processing.", nullptr,
             nullptr, folderText.c_str());
   return 0;
 }
