@@ -129,6 +129,7 @@ MeshViewer::MeshViewer(QWidget* parent) : QWidget(parent), ui_(new Ui::MeshViewe
   ui_->verticalLayout_3->insertWidget(0, controlPanel_.get());
   connectControlPanel();
   wireCameras();
+  wireProcessing();
   waypoints_->setMode(viewerMode_);
   // The viewer's adapter leaves the tool bar frame to the overlay buttons.
   installAdapter(std::make_shared<qvx::viewer::ViewerEventAdapter>(canvas_->view(), database_, nullptr));
@@ -141,6 +142,7 @@ MeshViewer::MeshViewer(QWidget* parent) : QWidget(parent), ui_(new Ui::MeshViewe
 }
 
 MeshViewer::~MeshViewer() {
+  endProcessing();
   // The adapter and panel are shared with signal connections into this widget; drop them first.
   controlPanel_.reset();
   adapter_.reset();
@@ -278,6 +280,7 @@ void MeshViewer::on_cancelBusyWork() {
 
 void MeshViewer::applyProject(const QString& file, const qvx::OpenedProject& opened) {
   project_ = opened.project;
+  updateProcessingMenu();
   ui_->LabelFilename->setText(QFileInfo(file).absoluteFilePath());
   showStations(opened.images, file);
   on_update(true);

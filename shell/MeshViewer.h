@@ -42,6 +42,9 @@ class RangeSelector;
 class QFrame;
 class QMenu;
 class QTimer;
+class ProgressMonitor;
+class TextTerminal;
+class VexaProcess;
 
 // The hub of the editor: composes the canvas, the event adapter, the control panel, the resource
 // model and tree, and routes files, projects and drops to them.
@@ -61,6 +64,10 @@ class MeshViewer : public QWidget {
   // The start-up files have all been handed out (the unattended run waits for their loads).
   void startupFilesDispatched();
   QMenu* viewerMenu() const;
+  // "Run up to" each step and "Full run" of the open project; enabled while a project is open and
+  // no run goes on.
+  QMenu* processingMenu() const { return processingMenu_; }
+  bool isProcessing() const { return processing_; }
 
   // Whether the adapter holds edits that closing or clearing would lose.
   bool hasPendingEdits() const;
@@ -145,6 +152,7 @@ class MeshViewer : public QWidget {
   void checkSceneIdle();
   // Checks the toolbar button of an osg::PolygonMode::Mode without emitting anything.
   void showPolygonMode(int mode);
+  void on_processingFinished(int returnCode);
 
  protected:
   void dragEnterEvent(QDragEnterEvent* event) override;
@@ -160,6 +168,13 @@ class MeshViewer : public QWidget {
   void setEditingView(bool on);
   void wireCameras();
   void showStations(const qvx::ProjectImages& images, const QString& source);
+  void wireProcessing();
+  // Runs the open project up to `target` (a value that is no step: the full run); refused while
+  // a run goes on.
+  void startProcessing(int target);
+  void updateProcessingMenu();
+  // Cancels a run and waits for its end.
+  void endProcessing();
 
   Ui::MeshViewer* ui_;
   int viewerMode_ = 0;
@@ -191,4 +206,11 @@ class MeshViewer : public QWidget {
   QTimer* idleTimer_ = nullptr;
   int idleTicks_ = 0;
   bool sceneIdle_ = false;
+  VexaProcess* processRunner_ = nullptr;
+  QMenu* processingMenu_ = nullptr;
+  QFrame* processingPanel_ = nullptr;
+  ProgressMonitor* progressMonitor_ = nullptr;
+  TextTerminal* terminal_ = nullptr;
+  bool processing_ = false;
+  int lastTarget_ = -1;
 };

@@ -72,6 +72,7 @@ VexaEditor::VexaEditor(QWidget* parent) : QMainWindow(parent), ui_(new Ui::VexaE
           static_cast<void (MeshViewer::*)(QString)>(&MeshViewer::on_loadResource));
   setWindowTitle(QStringLiteral("VEXA Editor"));
   menuBar()->addMenu(meshViewer_->viewerMenu());
+  menuBar()->addMenu(meshViewer_->processingMenu());
 }
 
 VexaEditor::~VexaEditor() {

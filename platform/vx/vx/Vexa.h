@@ -1,7 +1,13 @@
 #pragma once
 
+#include <chrono>
 #include <cstddef>
+#include <memory>
 #include <string>
+#include <vector>
+
+#include "vx/Status.h"
+#include "vx/Steps.h"
 
 namespace vx {
 
@@ -31,13 +37,76 @@ int updateProjectStructure(const char* projectFolder);
 // Text of the last failure of the three calls above on this thread.
 std::string lastProjectStructureError();
 
-// The processing engine. Processing modules arrive with later work; the editor owns one per runner.
+class VEXAProject;
+
+// The processing engine. Every processing call runs synchronously on the calling thread, reports
+// through the registered status callback and returns 0 on success or one of the codes of Result.
+// The modules are simulated for now (platform/README.md says what they do); their messages, list
+// files, step statuses and cancel behaviour are those the editor relies on.
 class VEXA {
  public:
+  enum Result : int {
+    kFullRunNeeded = -2,  // analysis only: the project's mode value asks for the full run instead
+    kInvalidInput = 1,    // the project cannot be processed as it is (the error message says why)
+    kWriteFailed = 2,     // a result or list file could not be written
+    kCanceled = 3,        // a cancel request ended the call
+  };
+
   VEXA();
   ~VEXA();
   VEXA(const VEXA&) = delete;
   VEXA& operator=(const VEXA&) = delete;
+
+  // The receiver of this engine's messages; a null function with a null user removes it. Once
+  // this returns, no message reaches the previous receiver.
+  void registerStatusCallback(StatusCallback function, void* user);
+
+  // Asks the running call (or, when none runs, the next one) to end: with `immediately` inside
+  // the tile being worked on, else once that tile is done. The call that ends reports the error
+  // "Canceled by user", returns kCanceled and uses the request up.
+  void cancel(bool immediately);
+  bool isCancelRequested() const;
+  // Drops a request that no call has answered yet (a runner starting a new run).
+  void resetCancel();
+
+  // How long the simulated modules work on one tile (default 200 ms); process-wide.
+  static void setSimulatedTileWork(std::chrono::milliseconds work);
+  static std::chrono::milliseconds simulatedTileWork();
+
+  // The steps the following calls make up, in run order, for the overall progress (step code
+  // 1000): a call of a planned step reports the weighted share of the whole plan (weights of
+  // vx::steps); other calls report their own progress as overall progress. Set it on the thread
+  // that makes the calls; the plan's clock starts here.
+  void setRunPlan(const std::vector<steps::Steps>& plan);
+
+  // Made before an analysis: checks the project folder and its structure (an older structure is
+  // the error of step 1000, sub-code 26) and creates the folders the modules write into.
+  int prepareProject(VEXAProject& project);
+
+  // The modules, one per step. Each validates the project, reports its start (type 2), its tiles
+  // ("Processing Tile %d of %d"), progress under its step and under 1000, warnings and its end
+  // (type 9), writes its list files under Internal/Lists, and sets its step status: Started while
+  // it runs, Done on success (saved to Project.vpr). The project is changed by the running call.
+  // Analysis returns kFullRunNeeded without working when the project's mode value is 2 (settings
+  // adopted from another project: only the full run can process with them).
+  int analysis(VEXAProject& project);
+  int denseMatching(VEXAProject& project);
+  int dsm(VEXAProject& project);
+  int trueOrtho(VEXAProject& project);
+  int dsmMesh(VEXAProject& project);
+  int pointCloud(VEXAProject& project);
+  int mesh(VEXAProject& project);
+  int meshTexturing(VEXAProject& project);
+  int dsmMeshTexturing(VEXAProject& project);
+  // Every active step in step order, ending at the first failure. With no active step it reports
+  // "Nothing to process" as the end of the process (info of step 0, sub-code 0) and returns 0.
+  int fullRun(VEXAProject& project);
+
+ private:
+  int runStep(steps::Steps step, VEXAProject& project);
+
+  struct State;
+  std::unique_ptr<State> state_;
 };
 
 }  // namespace vx

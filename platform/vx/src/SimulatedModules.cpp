@@ -1,0 +1,237 @@
+// The simulated processing modules: they check their inputs, work through the project's tiles
+// for a set time each, report as the real modules do and write the list files of their results.
+
+#include <cmath>
+#include <system_error>
+
+#include "FileUtil.h"
+#include "vx/AtomicFile.h"
+#include "ModuleHost.h"
+#include "vx/Msg.h"
+#include "vx/Status.h"
+#include "vx/VEXAProject.h"
+#include "vx/Vexa.h"
+
+namespace vx {
+
+namespace {
+
+using detail::fs::path;
+using detail::pathFromUtf8;
+using detail::utf8;
+
+constexpr long long kMaxTiles = 1000000;
+const char* const kListsFolder = "Internal/Lists";
+
+// A list file of a module: one entry per tile, "{x}" and "{y}" standing for the tile's indices.
+struct ListFile {
+  const char* name;
+  const char* entry;
+};
+
+struct Module {
+  bool needsImages;
+  std::vector<ListFile> lists;
+};
+
+const Module& moduleOf(steps::Steps step) {
+  static const std::array<Module, steps::kStepCount> modules = {{
+      {true, {{"subproject_list.txt", nullptr}}},
+      {true, {{"point_cloud_raw_list.txt", "Internal/Point_Cloud_Raw/Tile_{x}_{y}.las"}}},
+      {false,
+       {{"dsm_raw_list.txt", "Internal/DSM_Raw/DSM_Raw/Tile_{x}_{y}.tif"},
+        {"dsm_extended_list.txt", "Internal/DSM_Raw/DSM_Extended/Tile_{x}_{y}.tif"}}},
+      {true, {{"true_ortho_list.txt", "Results/True_Ortho/True_Ortho_{x}_{y}.tif"}}},
+      {false, {{"dsm_mesh_untextured_list.txt", "Internal/DSM_Mesh_Untextured/Tile_{x}_{y}/Tile_{x}_{y}.osgb"}}},
+      {false, {{"point_cloud_list.txt", "Results/Point_Cloud/Tile_{x}_{y}.las"}}},
+      {false, {{"mesh_untextured_list.txt", "Internal/Mesh_Untextured/Tile_{x}_{y}/Tile_{x}_{y}.osgb"}}},
+      {true, {{"mesh_list.txt", "Results/Mesh/Tile_{x}_{y}/Tile_{x}_{y}.osgb"}}},
+      {true, {{"dsm_mesh_list.txt", "Results/DSM_Mesh/Tile_{x}_{y}/Tile_{x}_{y}.osgb"}}},
+  }};
+  return modules[step];
+}
+
+struct TileGrid {
+  int columns = 0;  // west to east
+  int rows = 0;     // south to north
+  int count() const { return columns * rows; }
+};
+
+// The tiles covering the project area; empty when there is no area or the tile size is unusable.
+TileGrid tileGrid(const VEXAProject& project) {
+  const double size = project.tileSize();
+  const auto low = project.areaMin();
+  const auto high = project.areaMax();
+  if (!(size > 0) || !std::isfinite(size)) return {};
+  const double columns = std::ceil((high[0] - low[0]) / size);
+  const double rows = std::ceil((high[1] - low[1]) / size);
+  if (!(columns >= 1) || !(rows >= 1) || columns * rows > kMaxTiles) return {};
+  return {static_cast<int>(columns), static_cast<int>(rows)};
+}
+
+std::string entryFor(std::string pattern, int x, int y) {
+  for (const auto& [key, value] : {std::pair<std::string, int>{"{x}", x}, {"{y}", y}}) {
+    for (size_t at = pattern.find(key); at != std::string::npos; at = pattern.find(key))
+      pattern.replace(at, key.size(), std::to_string(value));
+  }
+  return pattern;
+}
+
+void writeLists(const Module& module, const path& folder, const TileGrid& grid) {
+  const path lists = folder / pathFromUtf8(kListsFolder);
+  std::error_code error;
+  detail::fs::create_directories(lists, error);
+  if (error) throw FileError("Cannot create the folder " + utf8(lists) + ": " + error.message());
+  for (const ListFile& list : module.lists) {
+    std::string text;
+    if (list.entry) {
+      for (int y = 0; y < grid.rows; ++y)
+        for (int x = 0; x < grid.columns; ++x)
+          text += utf8((folder / pathFromUtf8(entryFor(list.entry, x, y))).make_preferred()) + "\n";
+    }
+    detail::writeFileAtomically(lists / list.name, text);
+  }
+}
+
+class Run {
+ public:
+  Run(steps::Steps step, VEXAProject& project, ModuleHost& host)
+      : step_(step), code_(steps::messageStep(step)), name_(steps::stepName(step)), project_(project), host_(host) {}
+
+  int fail(int result, const char* format, const std::string& value) {
+    host_.send(MSG::TYPE_ERROR, code_, MSG::SUB_NONE, format, nullptr, nullptr, value.c_str());
+    return result;
+  }
+
+  void setStatus(int status, const char* format) {
+    project_.setStepStatus(step_, status);
+    utils::processing::setProcessingStatus(name_, status);
+    host_.send(MSG::TYPE_INFO, MSG::STEP_PROCESS, MSG::SUB_STATUS_UPDATED, format, nullptr, nullptr, name_.c_str());
+  }
+
+  void warnings() {
+    if (step_ == steps::Analysis) {
+      int unselected = 0;
+      for (size_t i = 0; i < project_.imageCount(); ++i)
+        if (!project_.isImageSelected(project_.image(i))) ++unselected;
+      const int counts[3] = {unselected, static_cast<int>(project_.imageCount()), 0};
+      if (unselected > 0)
+        host_.send(MSG::TYPE_WARNING, code_, MSG::SUB_NONE,
+                   "%d of %d images are not selected; they take no part in the processing.", nullptr, counts);
+    }
+    if (step_ == steps::DSM && !project_.correctionShapefile().empty()) {
+      const path shape = pathFromUtf8(project_.projectFolderUtf8()) / pathFromUtf8(project_.correctionShapefile());
+      std::error_code error;
+      if (!detail::fs::is_regular_file(shape, error))
+        host_.send(MSG::TYPE_WARNING, code_, MSG::SUB_NONE,
+                   "The correction shapefile %s does not exist; the DSM is made without corrections.", nullptr,
+                   nullptr, utf8(shape).c_str());
+    }
+  }
+
+  int operator()() {
+    const Module& module = moduleOf(step_);
+    host_.send(MSG::TYPE_PROCESS_STARTED, code_, MSG::SUB_NONE, "");
+    const std::string folderText = project_.projectFolderUtf8();
+    const path folder = pathFromUtf8(folderText);
+    std::error_code error;
+    if (folderText.empty() || !detail::fs::is_directory(folder, error))
+      return fail(VEXA::kInvalidInput, "The project folder %s does not exist.", folderText);
+    const TileGrid grid = tileGrid(project_);
+    if (grid.count() == 0)
+      return fail(VEXA::kInvalidInput,
+                  "The project has no usable area for %s: set the project area and a positive tile size.", name_);
+    if (module.needsImages && project_.imageCount() == 0)
+      return fail(VEXA::kInvalidInput, "The project has no images; %s needs oriented images.", name_);
+
+    setStatus(steps::Started, "Processing status: %s started");
+    const int sizes[3] = {grid.count(), grid.columns, grid.rows};
+    host_.send(MSG::TYPE_INFO, code_, MSG::SUB_NONE, "%d tiles to process (%d x %d).", nullptr, sizes);
+    warnings();
+
+    const auto start = std::chrono::steady_clock::now();
+    for (int tile = 1; tile <= grid.count(); ++tile) {
+      if (host_.cancelRequested()) return canceled();
+      const int position[3] = {tile, grid.count(), 0};
+      host_.send(MSG::TYPE_INFO, code_, MSG::SUB_NONE, "Processing Tile %d of %d", nullptr, position);
+      if (!host_.workOnTile()) return canceled();
+      const double fraction = static_cast<double>(tile) / grid.count();
+      const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+      const double progress[3] = {fraction, elapsed, elapsed / fraction - elapsed};
+      host_.send(MSG::TYPE_PROGRESS, code_, MSG::SUB_NONE, "", progress);
+      host_.reportOverall(step_, fraction, start);
+    }
+
+    try {
+      writeLists(module, folder, grid);
+    } catch (const std::exception& e) {
+      return fail(VEXA::kWriteFailed, "%s", e.what());
+    }
+    setStatus(steps::Done, "Processing status: %s done");
+    try {
+      project_.saveProjectFile(utf8(folder / "Project.vpr"));
+    } catch (const std::exception& e) {
+      host_.send(MSG::TYPE_WARNING, code_, MSG::SUB_NONE, "The step status was not saved: %s", nullptr, nullptr,
+                 e.what());
+    }
+    host_.send(MSG::TYPE_MODULE_FINISHED, code_, MSG::SUB_NONE, "");
+    return 0;
+  }
+
+ private:
+  int canceled() {
+    host_.reportCanceled(code_);
+    return VEXA::kCanceled;
+  }
+
+  steps::Steps step_;
+  int code_;
+  std::string name_;
+  VEXAProject& project_;
+  ModuleHost& host_;
+};
+
+}  // namespace
+
+int runSimulatedModule(steps::Steps step, VEXAProject& project, ModuleHost& host, bool insideFullRun) {
+  if (step == steps::Analysis && project.modeValue() == 2 && !insideFullRun) {
+    host.send(MSG::TYPE_INFO, MSG::STEP_ANALYSIS, MSG::SUB_NONE,
+              "The project's settings were adopted from another project: it needs a full run.");
+    return VEXA::kFullRunNeeded;
+  }
+  return Run(step, project, host)();
+}
+
+int prepareProjectFolder(VEXAProject& project, ModuleHost& host) {
+  const std::string folderText = project.projectFolderUtf8();
+  const path folder = pathFromUtf8(folderText);
+  std::error_code error;
+  if (folderText.empty() || !detail::fs::is_directory(folder, error)) {
+    host.send(MSG::TYPE_ERROR, MSG::STEP_PROCESS, MSG::SUB_NONE, "The project folder %s does not exist.", nullptr,
+              nullptr, folderText.c_str());
+    return VEXA::kInvalidInput;
+  }
+  bool needsUpdate = false;
+  size_t length = 0;
+  if (checkProjectStructure(folderText.c_str(), &needsUpdate, &length) == 0 && needsUpdate) {
+    host.send(MSG::TYPE_ERROR, MSG::STEP_OVERALL, MSG::SUB_OLD_PROJECT_STRUCTURE,
+              "The project in %s has an older folder structure; open it in the editor to update it.", nullptr, nullptr,
+              folderText.c_str());
+    return VEXA::kInvalidInput;
+  }
+  for (const char* made : {kListsFolder, "Results"}) {
+    detail::fs::create_directories(folder / pathFromUtf8(made), error);
+    if (error) {
+      const std::string reason = utf8(folder / pathFromUtf8(made)) + ": " + error.message();
+      host.send(MSG::TYPE_ERROR, MSG::STEP_PROCESS, MSG::SUB_NONE, "Cannot create the folder %s", nullptr, nullptr,
+                reason.c_str());
+      return VEXA::kWriteFailed;
+    }
+  }
+  // Not under step 0: an info of step 0 with sub-code 0 ends the process.
+  host.send(MSG::TYPE_INFO, MSG::STEP_OVERALL, MSG::SUB_NONE, "The project in %s is ready for processing.", nullptr,
+            nullptr, folderText.c_str());
+  return 0;
+}
+
+}  // namespace vx

@@ -1,0 +1,267 @@
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "TestProjects.h"
+#include "vx/MessageText.h"
+#include "vx/Msg.h"
+#include "vx/VEXAProject.h"
+#include "vx/Vexa.h"
+
+namespace msg = vx::MSG;
+using vx::steps::Steps;
+
+namespace {
+
+struct Message {
+  int type, step, sub;
+  std::string text;
+  std::vector<double> doubles;
+};
+
+// Keeps every message of an engine; `onMessage` may act on the engine while it runs.
+struct Recorder {
+  std::vector<Message> messages;
+  std::function<void(const Message&, const int* ints)> onMessage;
+
+  static void callback(int code, const char* format, const double* d, const int* i, const char* s, void* user) {
+    auto* self = static_cast<Recorder*>(user);
+    Message m{msg::typeOfCode(code), msg::stepOfCode(code), msg::subCodeOfCode(code), vx::msgtext::format(format, d, i, s),
+              d ? std::vector<double>(d, d + 3) : std::vector<double>()};
+    self->messages.push_back(m);
+    if (self->onMessage) self->onMessage(m, i);
+  }
+  std::vector<Message> of(int type, int step) const {
+    std::vector<Message> found;
+    for (const Message& m : messages)
+      if (m.type == type && m.step == step) found.push_back(m);
+    return found;
+  }
+  std::vector<int> startedModules() const {
+    std::vector<int> steps;
+    for (const Message& m : messages)
+      if (m.type == msg::TYPE_PROCESS_STARTED) steps.push_back(m.step);
+    return steps;
+  }
+};
+
+}  // namespace
+
+class EngineTest : public QObject {
+  Q_OBJECT
+
+  QTemporaryDir dir_;
+  std::unique_ptr<vx::VEXAProject> project_;
+  vx::VEXA engine_;
+  Recorder recorder_;
+
+  QString folder() const { return dir_.path(); }
+
+  // Two tiles of 100 m side by side, two images (one not selected).
+  void makeProject() {
+    project_ = std::make_unique<vx::VEXAProject>();
+    QCOMPARE(project_->setOutputFolder(folder().toStdString(), 0, 0), 0);
+    project_->setTileSize(100);
+    project_->setArea({{500000, 5000000, 0}}, {{500200, 5000100, 50}});
+    project_->addImage({"a.jpg", "Images/a.jpg", "Internal/Orientations/a.ori", true});
+    project_->addImage({"b.jpg", "Images/b.jpg", "Internal/Orientations/b.ori", false});
+    project_->saveProjectFile(folder().toStdString() + "/Project.vpr");
+  }
+
+ private slots:
+  void initTestCase() {
+    vx::VEXA::setSimulatedTileWork(std::chrono::milliseconds(0));
+    engine_.registerStatusCallback(&Recorder::callback, &recorder_);
+  }
+
+  void init() {
+    QVERIFY(dir_.isValid());
+    recorder_ = Recorder();
+    makeProject();
+  }
+
+  void aModuleReportsItsWholeRun() {
+    QCOMPARE(engine_.dsm(*project_), 0);
+    const std::vector<Message>& m = recorder_.messages;
+    QCOMPARE(m.front().type, int(msg::TYPE_PROCESS_STARTED));
+    QCOMPARE(m.front().step, 1710);
+    QVERIFY(m.front().text.empty());
+    QCOMPARE(m.back().type, int(msg::TYPE_MODULE_FINISHED));
+    QCOMPARE(m.back().step, 1710);
+
+    std::vector<std::string> tiles;
+    for (const Message& info : recorder_.of(msg::TYPE_INFO, 1710))
+      if (info.sub == 0 && info.text.rfind("Processing Tile", 0) == 0) tiles.push_back(info.text);
+    QCOMPARE(tiles, (std::vector<std::string>{"Processing Tile 1 of 2", "Processing Tile 2 of 2"}));
+
+    const auto progress = recorder_.of(msg::TYPE_PROGRESS, 1710);
+    QCOMPARE(progress.size(), size_t(2));
+    QCOMPARE(progress[0].doubles[0], 0.5);
+    QCOMPARE(progress[1].doubles[0], 1.0);
+    QVERIFY(progress[1].doubles[1] >= 0 && progress[1].doubles[2] >= 0);
+    QVERIFY(progress[0].text.empty());
+    // Without a run plan the module's own progress is the overall one.
+    const auto overall = recorder_.of(msg::TYPE_PROGRESS, msg::STEP_OVERALL);
+    QCOMPARE(overall.size(), size_t(2));
+    QCOMPARE(overall[1].doubles[0], 1.0);
+
+    const auto statuses = recorder_.of(msg::TYPE_INFO, msg::STEP_PROCESS);
+    QCOMPARE(statuses.size(), size_t(2));
+    QCOMPARE(statuses[1].sub, int(msg::SUB_STATUS_UPDATED));
+    QCOMPARE(statuses[1].text, std::string("Processing status: DSM done"));
+    QVERIFY(recorder_.of(msg::TYPE_ERROR, 1710).empty());
+
+    // The status is kept in the project and in its file; the lists name one result per tile.
+    QCOMPARE(project_->stepStatus(vx::steps::DSM), int(vx::steps::Done));
+    vx::VEXAProject reread;
+    reread.loadProjectFile(folder().toStdString() + "/Project.vpr");
+    QCOMPARE(reread.stepStatus(vx::steps::DSM), int(vx::steps::Done));
+    QCOMPARE(vx::utils::processing::getProcessingStatus("DSM"), int(vx::steps::Done));
+    const QByteArray list = testprojects::readText(folder() + "/Internal/Lists/dsm_raw_list.txt");
+    QCOMPARE(list, (folder() + "/Internal/DSM_Raw/DSM_Raw/Tile_0_0.tif\n" + folder() +
+                    "/Internal/DSM_Raw/DSM_Raw/Tile_1_0.tif\n").toUtf8());
+    QVERIFY(QFile::exists(folder() + "/Internal/Lists/dsm_extended_list.txt"));
+  }
+
+  void everyModuleRunsUnderItsStepCode() {
+    using Call = int (vx::VEXA::*)(vx::VEXAProject&);
+    const std::vector<std::pair<Call, int>> calls = {
+        {&vx::VEXA::analysis, 1300}, {&vx::VEXA::denseMatching, 1400}, {&vx::VEXA::dsm, 1710},
+        {&vx::VEXA::trueOrtho, 1720}, {&vx::VEXA::dsmMesh, 1740},      {&vx::VEXA::pointCloud, 1820},
+        {&vx::VEXA::mesh, 1830},      {&vx::VEXA::meshTexturing, 1840}, {&vx::VEXA::dsmMeshTexturing, 1750}};
+    for (const auto& [call, code] : calls) {
+      recorder_.messages.clear();
+      QCOMPARE((engine_.*call)(*project_), 0);
+      QCOMPARE(recorder_.startedModules(), std::vector<int>{code});
+      QCOMPARE(recorder_.of(msg::TYPE_MODULE_FINISHED, code).size(), size_t(1));
+      QCOMPARE(project_->stepStatus(Steps(vx::steps::stepOfMessageStep(code))), int(vx::steps::Done));
+    }
+    for (Steps step : vx::steps::kAllSteps) QCOMPARE(project_->stepStatus(step), int(vx::steps::Done));
+  }
+
+  void analysisWarnsOfUnselectedImagesAndHandsAdoptedSettingsToTheFullRun() {
+    QCOMPARE(engine_.analysis(*project_), 0);
+    const auto warnings = recorder_.of(msg::TYPE_WARNING, 1300);
+    QCOMPARE(warnings.size(), size_t(1));
+    QCOMPARE(warnings[0].text, std::string("1 of 2 images are not selected; they take no part in the processing."));
+
+    recorder_.messages.clear();
+    project_->setStepStatus(vx::steps::Analysis, vx::steps::NotStarted);
+    project_->setModeValue(2);
+    QCOMPARE(engine_.analysis(*project_), int(vx::VEXA::kFullRunNeeded));
+    QVERIFY(recorder_.startedModules().empty());
+    QCOMPARE(project_->stepStatus(vx::steps::Analysis), int(vx::steps::NotStarted));
+    for (Steps step : vx::steps::kAllSteps)
+      if (step != vx::steps::Analysis && step != vx::steps::DenseMatching) project_->setStepActive(step, false);
+    QCOMPARE(engine_.fullRun(*project_), 0);
+    QCOMPARE(recorder_.startedModules(), (std::vector<int>{1300, 1400}));
+  }
+
+  void theFullRunTakesTheActiveStepsAndWeighsTheirProgress() {
+    for (Steps step : {vx::steps::DenseMatching, vx::steps::TrueOrtho, vx::steps::PointCloud, vx::steps::Mesh,
+                       vx::steps::MeshTexturing})
+      project_->setStepActive(step, false);
+    QCOMPARE(engine_.fullRun(*project_), 0);
+    QCOMPARE(recorder_.startedModules(), (std::vector<int>{1300, 1710, 1740, 1750}));
+    // Weights 0.1, 0.1, 0.1, 0.05: the overall fraction rises and ends at 1.
+    const auto overall = recorder_.of(msg::TYPE_PROGRESS, msg::STEP_OVERALL);
+    QCOMPARE(overall.size(), size_t(8));
+    QVERIFY(qAbs(overall[1].doubles[0] - 0.1 / 0.35) < 1e-6);
+    for (size_t i = 1; i < overall.size(); ++i) QVERIFY(overall[i].doubles[0] > overall[i - 1].doubles[0]);
+    QCOMPARE(overall.back().doubles[0], 1.0);
+
+    for (Steps step : vx::steps::kAllSteps) project_->setStepActive(step, false);
+    recorder_.messages.clear();
+    QCOMPARE(engine_.fullRun(*project_), 0);
+    QCOMPARE(recorder_.messages.size(), size_t(1));
+    QCOMPARE(recorder_.messages[0].text, std::string("Nothing to process: no processing step is active."));
+    QCOMPARE(recorder_.messages[0].step, 0);
+  }
+
+  void aPlanSpreadsOverallProgressOverSeparateCalls() {
+    engine_.setRunPlan({vx::steps::Analysis, vx::steps::DenseMatching});
+    QCOMPARE(engine_.analysis(*project_), 0);
+    QVERIFY(qAbs(recorder_.of(msg::TYPE_PROGRESS, msg::STEP_OVERALL).back().doubles[0] - 0.25) < 1e-6);
+    QCOMPARE(engine_.denseMatching(*project_), 0);
+    QCOMPARE(recorder_.of(msg::TYPE_PROGRESS, msg::STEP_OVERALL).back().doubles[0], 1.0);
+    engine_.setRunPlan({});
+  }
+
+  void badInputsEndWithAnErrorAndLeaveTheStatus() {
+    project_->setArea({{0, 0, 0}}, {{0, 0, 0}});
+    QCOMPARE(engine_.dsm(*project_), int(vx::VEXA::kInvalidInput));
+    QCOMPARE(recorder_.of(msg::TYPE_ERROR, 1710).back().text,
+             std::string("The project has no usable area for DSM: set the project area and a positive tile size."));
+
+    makeProject();
+    vx::VEXAProject noImages;
+    QCOMPARE(noImages.setOutputFolder(folder().toStdString(), 0, 0), 0);
+    noImages.setArea({{0, 0, 0}}, {{10, 10, 0}});
+    QCOMPARE(engine_.analysis(noImages), int(vx::VEXA::kInvalidInput));
+    QCOMPARE(recorder_.of(msg::TYPE_ERROR, 1300).back().text,
+             std::string("The project has no images; Analysis needs oriented images."));
+    QCOMPARE(noImages.stepStatus(vx::steps::Analysis), int(vx::steps::NotStarted));
+
+    vx::VEXAProject noFolder;
+    QCOMPARE(engine_.mesh(noFolder), int(vx::VEXA::kInvalidInput));
+    QCOMPARE(engine_.prepareProject(noFolder), int(vx::VEXA::kInvalidInput));
+    QVERIFY(recorder_.of(msg::TYPE_MODULE_FINISHED, 1830).empty());
+
+    // An older project structure is the notice of step 1000, sub-code 26.
+    testprojects::writeText(folder() + "/Project.vpr", "<VEXAProject><version>1</version></VEXAProject>");
+    recorder_.messages.clear();
+    QCOMPARE(engine_.prepareProject(*project_), int(vx::VEXA::kInvalidInput));
+    QCOMPARE(recorder_.messages.size(), size_t(1));
+    QCOMPARE(recorder_.messages[0].type, int(msg::TYPE_ERROR));
+    QCOMPARE(recorder_.messages[0].step, 1000);
+    QCOMPARE(recorder_.messages[0].sub, 26);
+    project_->saveProjectFile(folder().toStdString() + "/Project.vpr");
+    QCOMPARE(engine_.prepareProject(*project_), 0);
+  }
+
+  // A cancel ends the call within the tile it arrives in; the step never counts as done.
+  void cancelEndsTheCallWithinOneTile() {
+    for (bool immediately : {true, false}) {
+      vx::VEXA::setSimulatedTileWork(std::chrono::milliseconds(immediately ? 60000 : 20));
+      recorder_.messages.clear();
+      recorder_.onMessage = [&](const Message& m, const int* ints) {
+        if (m.text.rfind("Processing Tile", 0) == 0 && ints[0] == 1) engine_.cancel(immediately);
+      };
+      QCOMPARE(engine_.dsmMesh(*project_), int(vx::VEXA::kCanceled));
+      recorder_.onMessage = nullptr;
+      QCOMPARE(recorder_.messages.back().type, int(msg::TYPE_ERROR));
+      QCOMPARE(recorder_.messages.back().text, std::string("Canceled by user"));
+      QCOMPARE(recorder_.messages.back().step, 1740);
+      // Immediately: tile 1 is broken off; else tile 1 is finished and tile 2 never begins.
+      QCOMPARE(recorder_.of(msg::TYPE_PROGRESS, 1740).size(), size_t(immediately ? 0 : 1));
+      for (const Message& m : recorder_.messages) QVERIFY(m.text != "Processing Tile 2 of 2");
+      QVERIFY(recorder_.of(msg::TYPE_MODULE_FINISHED, 1740).empty());
+      QCOMPARE(project_->stepStatus(vx::steps::DSMMesh), int(vx::steps::Started));
+      QVERIFY(!engine_.isCancelRequested());
+    }
+    vx::VEXA::setSimulatedTileWork(std::chrono::milliseconds(0));
+
+    // A request made between calls ends the next call at once and is used up by it.
+    engine_.cancel(false);
+    QCOMPARE(engine_.mesh(*project_), int(vx::VEXA::kCanceled));
+    QCOMPARE(engine_.mesh(*project_), 0);
+    engine_.cancel(false);
+    engine_.resetCancel();
+    QCOMPARE(engine_.mesh(*project_), 0);
+  }
+
+  void aRemovedReceiverHearsNothing() {
+    vx::VEXA engine;
+    Recorder recorder;
+    engine.registerStatusCallback(&Recorder::callback, &recorder);
+    engine.registerStatusCallback(nullptr, nullptr);
+    QCOMPARE(engine.dsm(*project_), 0);
+    QVERIFY(recorder.messages.empty());
+  }
+};
+
+QTEST_APPLESS_MAIN(EngineTest)
+#include "EngineTest.moc"
