@@ -4,6 +4,7 @@
 #include "resources/DataBase.h"
 #include "resources/MeshTree.h"
 #include "shell/DropRouting.h"
+#include "shell/HeightRangeWiring.h"
 #include "shell/MeshSuffixes.h"
 #include "dialogs/MessageDialogs.h"
 #include "project/ProjectImages.h"
@@ -16,6 +17,7 @@
 #include "shell/SidePanel.h"
 #include "scenefiles/SceneFileGuard.h"
 #include "tools/BusyScreen.h"
+#include "tools/inputs/RangeSelector.h"
 #include "ui_MeshViewer.h"
 #include "viewer/AugmentController.h"
 #include "viewer/MeshViewerCanvas.h"
@@ -82,6 +84,10 @@ MeshViewer::MeshViewer(QWidget* parent) : QWidget(parent), ui_(new Ui::MeshViewe
   polygonModeButtons_->addButton(ui_->buttonFilled, 0);
   polygonModeButtons_->addButton(ui_->buttonWireframe, 1);
   polygonModeButtons_->addButton(ui_->buttonPoint, 2);
+  heightRangeSelector_ = new RangeSelector(ui_->frame_3);
+  heightRangeSelector_->setObjectName(QStringLiteral("heightRangeSelector"));
+  heightRangeSelector_->setToolTip(QStringLiteral("Height range of the colouring by height"));
+  ui_->horizontalLayout->insertWidget(ui_->horizontalLayout->indexOf(ui_->buttonPanel), heightRangeSelector_);
 
   auto* viewLayout = new QVBoxLayout(ui_->viewWidget);
   viewLayout->setContentsMargins(0, 0, 0, 0);
@@ -180,6 +186,7 @@ void MeshViewer::installAdapter(std::shared_ptr<qvx::viewer::ViewerEventAdapter>
   // A new adapter starts at the default light; keep what the panel shows.
   adapter_->on_setLight(controlPanel_->lightSlider()->value());
   adapter_->setFovFactor(qvx::viewer::fieldOfViewFactor(canvas_->fieldOfView()));
+  qvx::wireHeightRange(heightRangeSelector_, adapter_.get());
 }
 
 QMenu* MeshViewer::viewerMenu() const { return controlPanel_->menu(); }

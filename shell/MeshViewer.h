@@ -38,6 +38,7 @@ class AugmentController;
 class BusyScreen;
 class MeshViewerCanvas;
 class QButtonGroup;
+class RangeSelector;
 class QFrame;
 class QMenu;
 class QTimer;
@@ -186,6 +187,7 @@ class MeshViewer : public QWidget {
   std::unique_ptr<AugmentController> augments_;
   BusyScreen* busyScreen_ = nullptr;
   QButtonGroup* polygonModeButtons_ = nullptr;
+  RangeSelector* heightRangeSelector_ = nullptr;
   std::shared_ptr<vx::VEXAProject> project_;
   quint64 projectTicket_ = 0;
   bool openingProject_ = false;
