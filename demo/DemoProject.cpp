@@ -174,7 +174,7 @@ void writeProjectFiles(const fs::path& out, const fs::path& root, const DemoOpti
   const osg::Vec3d high =
       meshLayout.origin + osg::Vec3d(meshLayout.extent(), meshLayout.extent(), meshes.maxHeight);
   project.setName("Demo project " + std::to_string(options.seed));
-  project.setCoordinateSystemWkt(kWkt);
+  project.setCoordinateSystem(kWkt);
   project.setTileSize(meshLayout.tileSize);
   project.setGroundSampleDistance(meshLayout.tileSize / meshLayout.textureSize);
   project.setArea({{low.x(), low.y(), low.z()}}, {{high.x(), high.y(), high.z()}});

@@ -108,6 +108,9 @@ icon meshLines.png -fill none -stroke "$BLUE" -strokewidth 3 -draw "stroke-linej
 icon meshPoints.png -fill "$BLUE" -draw "circle 8,48 8,43" -draw "circle 30,8 30,3" \
   -draw "circle 56,20 56,15" -draw "circle 46,56 46,51" -draw "circle 32,34 32,29"
 
+# The range selector's drag arrow: a small upward triangle under the bar.
+convert -size 12x12 xc:none -fill "$BLUE" -draw "polygon 6,0 11,11 0,11" -strip PNG32:triangle.png
+
 # Logos ---------------------------------------------------------------------------------------
 logo_mark 96 0 mark96.png
 convert -size 300x100 xc:none mark96.png -geometry +2+2 -composite \

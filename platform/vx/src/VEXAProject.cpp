@@ -1,11 +1,14 @@
 #include "vx/VEXAProject.h"
 
 #include <boost/nowide/convert.hpp>
+#include <cmath>
 #include <sstream>
 #include <stdexcept>
 #include <system_error>
 
-#include "ProjectXml.h"
+#include "ProjectReader.h"
+#include "SettingsTable.h"
+#include "SettingsXml.h"
 
 namespace vx {
 
@@ -14,59 +17,6 @@ namespace {
 using namespace detail;
 
 constexpr const char* kDefaultTopology = "Internal/Topologies/Topology.tif";
-
-// Reads the optional elements of one project file, naming the element in every error.
-class ProjectReader {
- public:
-  ProjectReader(const ptree& root, const fs::path& file) : root_(root), file_(file) {}
-
-  std::string text(const ptree& node, const std::string& key, const std::string& fallback = {}) const {
-    return node.get<std::string>(key, fallback);
-  }
-
-  double number(const std::string& key, double fallback) const {
-    auto value = root_.get_optional<std::string>(key);
-    if (!value) return fallback;
-    auto number = parseDouble(*value);
-    if (!number) fail("<" + key + "> is not a number: \"" + *value + "\"");
-    return *number;
-  }
-
-  std::array<double, 3> point(const std::string& key) const {
-    auto value = root_.get_optional<std::string>(key);
-    if (!value) return {{0, 0, 0}};
-    std::istringstream in(*value);
-    std::array<double, 3> result{};
-    std::string part;
-    int count = 0;
-    while (in >> part) {
-      auto number = parseDouble(part);
-      if (!number || count == 3) fail("<" + key + "> must hold three numbers: \"" + *value + "\"");
-      result[count++] = *number;
-    }
-    if (count != 3) fail("<" + key + "> must hold three numbers: \"" + *value + "\"");
-    return result;
-  }
-
-  bool flag(const ptree& node, const std::string& key, bool fallback) const {
-    const std::string value(trim(node.get<std::string>(key, fallback ? "true" : "false")));
-    if (value == "true" || value == "1") return true;
-    if (value == "false" || value == "0") return false;
-    fail("<" + key + "> must be true or false: \"" + value + "\"");
-  }
-
-  [[noreturn]] void fail(const std::string& problem) const {
-    throw std::runtime_error("The project file " + utf8(file_) + " is invalid: " + problem + ".");
-  }
-
- private:
-  const ptree& root_;
-  const fs::path& file_;
-};
-
-std::string pointText(const std::array<double, 3>& p) {
-  return formatDouble(p[0]) + " " + formatDouble(p[1]) + " " + formatDouble(p[2]);
-}
 
 }  // namespace
 
@@ -89,15 +39,8 @@ void VEXAProject::loadProjectFile(const std::string& path) {
   VEXAProject loaded;
   loaded.folder_ = folder_.empty() ? utf8(fs::absolute(file).parent_path()) : folder_;
   loaded.name_ = reader.text(root, "name");
-  loaded.wkt_ = reader.text(root, "coordinateSystem");
-  loaded.tileSize_ = reader.number("tileSize", loaded.tileSize_);
-  loaded.gsd_ = reader.number("groundSampleDistance", loaded.gsd_);
-  loaded.areaMin_ = reader.point("area.min");
-  loaded.areaMax_ = reader.point("area.max");
-  loaded.correctionShape_ = reader.text(root, "correctionShapefile");
-  loaded.areaShape_ = reader.text(root, "areaShapefile");
+  loaded.settings_ = readSettings(reader);
   loaded.topologyPath_ = reader.text(root, "topology", kDefaultTopology);
-  loaded.modeValue_ = int(reader.number("mode", 0));
   if (auto stepList = root.get_child_optional("steps")) {
     for (const auto& [key, node] : *stepList) {
       if (key != "step") continue;
@@ -133,15 +76,8 @@ void VEXAProject::saveProjectFile(const std::string& path) const {
   ptree root;
   root.put("version", kFileVersion);
   root.put("name", name_);
-  root.put("coordinateSystem", wkt_);
-  root.put("tileSize", formatDouble(tileSize_));
-  root.put("groundSampleDistance", formatDouble(gsd_));
-  root.put("area.min", pointText(areaMin_));
-  root.put("area.max", pointText(areaMax_));
-  root.put("correctionShapefile", correctionShape_);
-  root.put("areaShapefile", areaShape_);
+  writeSettings(root, settings_);
   root.put("topology", topologyPath_);
-  root.put("mode", modeValue_);
   ptree& stepList = root.put_child("steps", ptree());
   for (steps::Steps step : steps::kAllSteps) {
     ptree node;
@@ -173,11 +109,6 @@ int VEXAProject::setOutputFolder(const std::string& folder, int, int) {
   if (!path.has_filename() && path != path.root_path()) path = path.parent_path();
   folder_ = utf8(path);
   return 0;
-}
-
-void VEXAProject::setArea(const std::array<double, 3>& mn, const std::array<double, 3>& mx) {
-  areaMin_ = mn;
-  areaMax_ = mx;
 }
 
 ImageOrientation VEXAProject::imageOrientation(const ProjectImage& image) const {

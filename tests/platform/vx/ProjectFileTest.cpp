@@ -24,7 +24,7 @@ class ProjectFileTest : public QObject {
     QTemporaryDir dir;
     vx::VEXAProject project;
     project.setName(u8"  Stadt  Ü  ");
-    project.setCoordinateSystemWkt("PROJCS[\"a <b> & 'c'\",UNIT[\"metre\",1]]");
+    project.setCoordinateSystem("LOCAL_CS[\"a <b> & 'c'\",UNIT[\"metre\",1]]");
     project.setTileSize(62.5);
     project.setGroundSampleDistance(0.1);
     project.setArea({{-1.5, 2, 3}}, {{1e6, 2e6 + 0.25, 400}});

@@ -1,0 +1,126 @@
+#include "tools/run/TextTerminal.h"
+
+#include <QCheckBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextEdit>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include "vx/Steps.h"
+
+namespace {
+// Older lines fall off the top; a run's log stays complete in the project's log file.
+constexpr int kMaxLines = 20000;
+// Lines that arrive within this time are written together.
+constexpr int kFlushIntervalMs = 20;
+}  // namespace
+
+TextTerminal::TextTerminal(QWidget* parent) : QWidget(parent) {
+  auto* title = new QLabel(QStringLiteral("Terminal"), this);
+  auto* clear = new QPushButton(QStringLiteral("Clear"), this);
+  clear->setObjectName(QStringLiteral("ClearButton"));
+  auto* display = new QLabel(QStringLiteral("Display: "), this);
+  errorBox_ = new QCheckBox(QStringLiteral("Error"), this);
+  errorBox_->setObjectName(QStringLiteral("ErrorBox"));
+  warningBox_ = new QCheckBox(QStringLiteral("Warning"), this);
+  warningBox_->setObjectName(QStringLiteral("WarningBox"));
+  infoBox_ = new QCheckBox(QStringLiteral("Info"), this);
+  infoBox_->setObjectName(QStringLiteral("InfoBox"));
+  for (QCheckBox* box : {errorBox_, warningBox_, infoBox_}) box->setChecked(true);
+
+  view_ = new QTextEdit(this);
+  view_->setObjectName(QStringLiteral("textEdit"));
+  view_->setReadOnly(true);
+  view_->setUndoRedoEnabled(false);
+  view_->document()->setMaximumBlockCount(kMaxLines);
+
+  auto* bar = new QHBoxLayout;
+  bar->addWidget(title);
+  bar->addWidget(clear);
+  bar->addStretch(1);
+  bar->addWidget(display);
+  bar->addWidget(errorBox_);
+  bar->addWidget(warningBox_);
+  bar->addWidget(infoBox_);
+  auto* layout = new QVBoxLayout(this);
+  layout->addLayout(bar);
+  layout->addWidget(view_);
+
+  flushTimer_ = new QTimer(this);
+  flushTimer_->setSingleShot(true);
+  flushTimer_->setInterval(kFlushIntervalMs);
+  connect(flushTimer_, &QTimer::timeout, this, &TextTerminal::flush);
+
+  QMetaObject::connectSlotsByName(this);
+}
+
+void TextTerminal::setState(int state) {
+  if (state != 0) return;
+  on_ClearButton_clicked();
+  lines_.setAllFilters(true);
+  for (QCheckBox* box : {errorBox_, warningBox_, infoBox_}) box->setChecked(true);
+}
+
+QString TextTerminal::plainText() {
+  flush();
+  return view_->toPlainText();
+}
+
+void TextTerminal::flush() {
+  flushTimer_->stop();
+  if (!lines_.hasPending()) return;
+  const QVector<TerminalLines::Line> lines = lines_.take();
+  QTextDocument* document = view_->document();
+  QTextCursor cursor(document);
+  cursor.movePosition(QTextCursor::End);
+  cursor.beginEditBlock();
+  bool first = document->isEmpty();
+  // One insert per run of lines of one colour; each line is its own block so that the block cap
+  // counts lines.
+  QString run;
+  for (int i = 0; i < lines.size(); ++i) {
+    if (!first) run += QChar::ParagraphSeparator;
+    first = false;
+    run += lines[i].text;
+    if (i + 1 == lines.size() || lines[i + 1].kind != lines[i].kind) {
+      QTextCharFormat format;
+      format.setForeground(TerminalLines::colour(lines[i].kind));
+      cursor.insertText(run, format);
+      run.clear();
+    }
+  }
+  cursor.endEditBlock();
+  view_->moveCursor(QTextCursor::End);
+  view_->ensureCursorVisible();
+}
+
+void TextTerminal::append(TerminalLines::Kind kind, const QString& msg, int process) {
+  if (lines_.add(kind, msg, process) && !flushTimer_->isActive()) flushTimer_->start();
+}
+
+void TextTerminal::on_errorMsg(QString msg, int process) { append(TerminalLines::Error, msg, process); }
+void TextTerminal::on_warningMsg(QString msg, int process) { append(TerminalLines::Warning, msg, process); }
+void TextTerminal::on_infoMsg(QString msg, int process) { append(TerminalLines::Info, msg, process); }
+void TextTerminal::on_addLine(QString msg, int process) { append(TerminalLines::Info, msg, process); }
+
+void TextTerminal::on_InfoBox_clicked(bool checked) { lines_.setFilter(TerminalLines::Info, checked); }
+void TextTerminal::on_WarningBox_clicked(bool checked) { lines_.setFilter(TerminalLines::Warning, checked); }
+void TextTerminal::on_ErrorBox_clicked(bool checked) { lines_.setFilter(TerminalLines::Error, checked); }
+
+void TextTerminal::on_ClearButton_clicked() {
+  lines_.clearPending();
+  flushTimer_->stop();
+  view_->clear();
+}
+
+void TextTerminal::on_startedModule(int step) {
+  const int index = vx::steps::stepOfMessageStep(step);
+  module_ = vx::steps::isStep(index) ? QString::fromUtf8(vx::steps::stepName(static_cast<vx::steps::Steps>(index)))
+                                     : QString::number(step);
+}
+
+void TextTerminal::on_finishedModule(int) {}
