@@ -7,7 +7,6 @@
 
 #include <exception>
 #include <functional>
-#include <memory>
 
 #include "tasks/Feedback.h"
 
@@ -16,24 +15,24 @@ namespace tasks {
 // One background job at a time on the global thread pool, with its progress and cancel flag in a
 // Feedback and its end delivered on the main thread (a QFutureWatcher's finished()).
 //
-// Lifetime: the job gets the Feedback and whatever its function captured, nothing else, so it must
-// not capture the task, the task's owner or anything they own. Deleting the task (or its owner)
-// while the job runs cancels the job and returns at once without waiting: the job keeps its own
-// reference to the Feedback, stops at its next isCanceled() check, and its result is dropped on the
-// pool thread. Nothing is delivered after the task is gone: finished() dies with the watcher, and
-// the Feedback's receivers are disconnected. The application object waits for the global pool when
-// it is destroyed, so no job outlives main().
+// Lifetime: the job gets the Feedback and whatever its function captured; it must not capture the
+// task or its owner, and must never wait for the main thread. Deleting the task (or the owner it
+// is a member or child of) while the job runs cancels it and waits for it to return: a job that
+// has not begun is dropped without running, a running one stops at its next isCanceled() check
+// (the wait lasts one unit of work). So no job outlives its task, and whatever the job uses that
+// the program tears down afterwards (the scene-file guard, the reader registry) is still there.
+// Nothing is delivered after the task is gone: the Feedback's receivers are disconnected before
+// the cancel, and finished() dies with the watcher.
 class Task : public QObject {
   Q_OBJECT
 
  public:
   explicit Task(QObject* parent = nullptr);
-  ~Task() override;
 
   // The same object for every job of the task, so receivers of its progress connect once.
-  Feedback* feedback() const { return feedback_.get(); }
-  void cancel() { feedback_->cancel(); }
-  bool isCanceled() const { return feedback_->isCanceled(); }
+  Feedback* feedback() { return &feedback_; }
+  void cancel() { feedback_.cancel(); }
+  bool isCanceled() const { return feedback_.isCanceled(); }
   // From start until finished() has been delivered, not merely until the job has returned: a job
   // that returned but was not delivered yet still counts.
   bool isRunning() const { return running_; }
@@ -45,9 +44,12 @@ class Task : public QObject {
   void finished();
 
  protected:
-  // Makes the feedback ready for a new job and hands the job its reference.
-  std::shared_ptr<Feedback> beginJob();
+  // Makes the feedback ready for a new job.
+  Feedback& beginJob();
   void endJob(const QString& error);
+  // For the destructor of the subclass that owns the watcher: silences the feedback, cancels the
+  // job and waits for it.
+  void abandonJob(QFutureWatcherBase& watcher);
 
   template <typename R, typename Job>
   static R runGuarded(const Job& job, Feedback& feedback, QString& error) {
@@ -64,7 +66,7 @@ class Task : public QObject {
   }
 
  private:
-  std::shared_ptr<Feedback> feedback_;
+  Feedback feedback_;
   bool running_ = false;
   QString error_;
 };
@@ -82,12 +84,13 @@ class ResultTask : public Task {
       endJob(outcome.error);
     });
   }
+  ~ResultTask() override { abandonJob(watcher_); }
 
   // Hands `job` to the global thread pool. Refused (false) while a job runs.
   bool start(Job job) {
     if (isRunning()) return false;
     result_ = R{};
-    std::shared_ptr<Feedback> feedback = beginJob();
+    Feedback* feedback = &beginJob();
     watcher_.setFuture(QtConcurrent::run([job = std::move(job), feedback]() {
       Outcome outcome;
       outcome.value = runGuarded<R>(job, *feedback, outcome.error);
@@ -110,7 +113,8 @@ class ResultTask : public Task {
 };
 
 // A one-off job: `then` gets its result on the main thread unless `context` is destroyed first,
-// which cancels the job (see Task). The task is a child of `context` and deletes itself afterwards.
+// which cancels the job and waits for it (see Task). The task is a child of `context` and deletes
+// itself afterwards.
 template <typename R>
 void run(QObject* context, typename ResultTask<R>::Job job, std::function<void(const R&)> then) {
   auto* task = new ResultTask<R>(context);

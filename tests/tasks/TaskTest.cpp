@@ -1,4 +1,5 @@
 #include <QSemaphore>
+#include <QThreadPool>
 #include <QSignalSpy>
 #include <QThread>
 #include <QtTest>
@@ -151,7 +152,7 @@ class TaskTest : public QObject {
     task->start([=](Feedback& feedback) {
       const int rounds = runUntilCanceled(feedback, *started);
       *sawCancel = true;
-      // Progress after the owner is gone goes nowhere.
+      // Progress once the owner is going goes nowhere.
       feedback.setProgress(99.5);
       ended->release();
       return rounds;
@@ -160,11 +161,41 @@ class TaskTest : public QObject {
     deliverPostedEvents();
     const int deliveredBefore = *delivered;
     delete owner;
-    QVERIFY(ended->tryAcquire(1, 30000));
+    // The owner's end waited for the job.
+    QVERIFY(ended->tryAcquire());
     QVERIFY(*sawCancel);
     deliverPostedEvents();
     QCOMPARE(int(*delivered), deliveredBefore);
     QVERIFY(!heard.contains(99.5));
+  }
+
+  // A job still waiting for a pool thread when its task goes is dropped, not run on this thread.
+  void aJobThatHasNotBegunIsDropped() {
+    QThreadPool* pool = QThreadPool::globalInstance();
+    const int threads = pool->maxThreadCount();
+    pool->setMaxThreadCount(1);
+    ResultTask<int> blocker;
+    QSemaphore started;
+    blocker.start([&started](Feedback& feedback) { return runUntilCanceled(feedback, started); });
+    started.acquire();
+
+    auto ran = std::make_shared<std::atomic_bool>(false);
+    {
+      ResultTask<int> waiting;
+      waiting.start([ran](Feedback&) {
+        *ran = true;
+        return 1;
+      });
+      QVERIFY(waiting.isRunning());
+    }
+    QVERIFY(!*ran);
+
+    QSignalSpy finished(&blocker, &tasks::Task::finished);
+    blocker.cancel();
+    QVERIFY(finished.wait(30000));
+    pool->setMaxThreadCount(threads);
+    pool->waitForDone();
+    QVERIFY(!*ran);
   }
 
   void aOneOffJobHandsItsResultOverAndGoes() {
@@ -201,7 +232,7 @@ class TaskTest : public QObject {
         [&](const int&) { called = true; });
     started->acquire();
     delete shortLived;
-    QVERIFY(ended->tryAcquire(1, 30000));
+    QVERIFY(ended->tryAcquire());
     deliverPostedEvents();
     QVERIFY(!called);
   }
