@@ -2,7 +2,7 @@
 
 #include <QSpinBox>
 
-#include "rendering/OmniDialog.h"
+#include "dialogs/OmniDialog.h"
 
 // Asks for the file and pixel size of a screenshot.
 class ScreenshotRenderDialog : public omniDialog {

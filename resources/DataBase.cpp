@@ -23,10 +23,8 @@ DataBase::DataBase(QObject* parent) : QObject(parent), boundsReader_(new TileBou
 }
 
 DataBase::~DataBase() {
-  if (loader_) {
-    loader_->stop();
-    delete loader_;
-  }
+  // A running loader is cancelled and stops after the file being read; nothing of it arrives.
+  delete loader_;
   deleteUnownedGroups();
 }
 
@@ -65,6 +63,7 @@ void DataBase::startLoader(const LoadRequest& request) {
   emit signal_busy(true, request.busyMessage);
   loader_ = new DataLoader(request.files);
   loaderResetsCamera_ = request.resetCamera;
+  // Queued: the handlers delete the loader, which must not happen inside its own emit.
   connect(loader_, &DataLoader::signal_finished, this, &DataBase::on_dataLoaded, Qt::QueuedConnection);
   connect(loader_, &DataLoader::signal_failed, this, &DataBase::on_dataNotLoaded, Qt::QueuedConnection);
   loader_->start();
@@ -77,7 +76,6 @@ void DataBase::startNextRequest() {
 
 void DataBase::finishLoader() {
   if (!loader_) return;
-  loader_->waitUntilDone();
   delete loader_;
   loader_ = nullptr;
 }
@@ -88,7 +86,6 @@ void DataBase::on_dataLoaded() {
     emit signal_loadingDone();
     return;
   }
-  loader_->waitUntilDone();
   const QList<osg::ref_ptr<osg::Node>> results = loader_->results();
   const QList<std::shared_ptr<QFileInfo>> files = loader_->loadedFiles();
   if (!loader_->isCancelled()) {

@@ -41,8 +41,8 @@ class DataBase : public QObject {
   void loadFiles(const QStringList& files);
   // Reloads the files of all loaded resources (clears first).
   void reloadAll(bool resetCamera = true);
-  // Drops the waiting requests and stops the running load before its next file; nothing of it
-  // is added.
+  // Drops the waiting requests and stops the running load before its next file (through the
+  // loader's feedback); nothing of it is added.
   void cancelLoad();
   // A load requested while another runs waits for it and starts after its signal_loadingDone.
   bool isLoading() const { return loader_ != nullptr; }

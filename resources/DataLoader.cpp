@@ -1,8 +1,6 @@
 #include "resources/DataLoader.h"
 
 #include <QDir>
-#include <QSemaphore>
-#include <QThreadPool>
 
 #include <osg/StateSet>
 #include <osgDB/ReadFile>
@@ -14,33 +12,30 @@
 namespace MeshTree {
 
 DataLoader::DataLoader(const QList<std::shared_ptr<QFileInfo>>& files, QObject* parent)
-    : QObject(parent), files_(files), done_(std::make_shared<QSemaphore>(0)) {
-  setAutoDelete(false);
+    : QObject(parent), files_(files) {
+  connect(&task_, &tasks::Task::finished, this, &DataLoader::on_taskFinished);
 }
 
-DataLoader::~DataLoader() = default;
-
-void DataLoader::run() {
-  const std::shared_ptr<QSemaphore> done = done_;
-  try {
-    readFiles();
-  } catch (...) {
-    emit signal_failed("Exception during file loading");
-  }
-  done->release();
+void DataLoader::start() {
+  // The pool thread gets plain paths: the shared file infos stay with the main thread.
+  QStringList paths;
+  for (const std::shared_ptr<QFileInfo>& file : files_) paths.append(file->absoluteFilePath());
+  task_.start([paths](tasks::Feedback& feedback) { return readFiles(paths, feedback); });
 }
 
-void DataLoader::readFiles() {
-  for (const std::shared_ptr<QFileInfo>& file : files_) {
-    if (cancelled_) break;
-    const QString path = file->absoluteFilePath();
+DataLoader::Read DataLoader::readFiles(const QStringList& paths, tasks::Feedback& feedback) {
+  Read read;
+  for (int i = 0; i < paths.size(); ++i) {
+    if (feedback.isCanceled()) break;
+    feedback.setProgress(100.0 * i / paths.size());
+    const QString& path = paths[i];
     // The guard reports the files it refuses itself; asking first keeps the message single.
     if (scenefiles::SceneFileGuard* guard = scenefiles::SceneFileGuard::installed()) {
       if (guard->check(path).isBad()) continue;
     } else {
       const QString problem = scenefiles::precheck(path);
       if (!problem.isEmpty()) {
-        failures_.append(problem);
+        read.failures.append(problem);
         continue;
       }
     }
@@ -48,31 +43,28 @@ void DataLoader::readFiles() {
     osg::ref_ptr<osg::Node> node =
         osgDB::readRefNodeFile(utf8Path, osgDB::Registry::instance()->getOptions());
     if (!node) {
-      failures_.append("Could not read file: " + QDir::toNativeSeparators(path));
+      read.failures.append("Could not read file: " + QDir::toNativeSeparators(path));
       continue;
     }
     node->setName(utf8Path);
     node->getOrCreateStateSet()->setMode(GL_DEPTH_TEST, osg::StateAttribute::ON);
-    results_.append(node);
-    loadedFiles_.append(file);
+    read.nodes.append(node);
+    read.loaded.append(i);
   }
+  if (!feedback.isCanceled()) feedback.setProgress(100.0);
+  return read;
+}
+
+void DataLoader::on_taskFinished() {
+  if (!task_.error().isEmpty()) {
+    emit signal_failed("Exception during file loading");
+    return;
+  }
+  const Read& read = task_.result();
+  results_ = read.nodes;
+  for (int index : read.loaded) loadedFiles_.append(files_[index]);
+  failures_ = read.failures;
   emit signal_finished();
-}
-
-void DataLoader::start() {
-  started_ = true;
-  QThreadPool::globalInstance()->start(this);
-}
-
-void DataLoader::stop() {
-  if (started_ && QThreadPool::globalInstance()->tryTake(this)) started_ = false;
-  waitUntilDone();
-}
-
-void DataLoader::waitUntilDone() {
-  if (!started_) return;
-  done_->acquire();
-  done_->release();
 }
 
 }  // namespace MeshTree

@@ -3,30 +3,28 @@
 #include <QFileInfo>
 #include <QList>
 #include <QObject>
-#include <QRunnable>
 #include <QString>
 #include <QStringList>
 
-#include <atomic>
 #include <memory>
 
 #include <osg/Node>
 #include <osg/ref_ptr>
 
-class QSemaphore;
+#include "tasks/Task.h"
 
 namespace MeshTree {
 
-// Reads resource files on a pool thread. Auto-delete is off: the model deletes the loader once its
-// result signal has arrived and run() has returned (waitUntilDone), or after stop().
-class DataLoader : public QObject, public QRunnable {
+// Reads resource files on a pool thread, one task of the background-task pattern (tasks/Task.h).
+// Lifetime: the model deletes the loader once signal_finished or signal_failed has arrived, or
+// whenever it likes: deleting a running loader cancels it and waits for the file being read (a
+// load that has not begun is dropped); nothing of it is delivered. The reading touches none of the
+// loader's members.
+class DataLoader : public QObject {
   Q_OBJECT
 
  public:
   explicit DataLoader(const QList<std::shared_ptr<QFileInfo>>& files, QObject* parent = nullptr);
-  ~DataLoader() override;
-
-  void run() override;
 
   const QList<std::shared_ptr<QFileInfo>>& files() const { return files_; }
   // One node per file that could be read, in file order, with its file; complete only after
@@ -36,34 +34,35 @@ class DataLoader : public QObject, public QRunnable {
   // A message naming each file that could not be read and that nobody reported yet. A bad file
   // never stops the others from loading.
   const QStringList& failures() const { return failures_; }
-  // Thread-safe: the run stops before its next file; the model adds nothing of a cancelled load.
-  void cancel() { cancelled_ = true; }
-  bool isCancelled() const { return cancelled_; }
+  // The run stops before its next file; the model adds nothing of a cancelled load.
+  void cancel() { task_.cancel(); }
+  bool isCancelled() const { return task_.isCanceled(); }
+  // Progress in percent of the files read, and the cancel flag.
+  tasks::Feedback* feedback() { return task_.feedback(); }
 
-  // Hands the loader to the global thread pool.
+  // Hands the reading to the global thread pool.
   void start();
-  // Takes a loader that has not begun to run back from the pool, else blocks until run() has
-  // returned. Afterwards the loader may be deleted.
-  void stop();
-  // Blocks until run() has returned (at once when it was never started).
-  void waitUntilDone();
 
  signals:
+  // Both arrive on the main thread, after the reading has returned.
   void signal_finished();
   void signal_failed(QString errorString);
 
  private:
-  void readFiles();
+  struct Read {
+    QList<osg::ref_ptr<osg::Node>> nodes;
+    QList<int> loaded;  // the index in the file list of each node
+    QStringList failures;
+  };
+
+  static Read readFiles(const QStringList& paths, tasks::Feedback& feedback);
+  void on_taskFinished();
 
   QList<std::shared_ptr<QFileInfo>> files_;
   QList<osg::ref_ptr<osg::Node>> results_;
   QList<std::shared_ptr<QFileInfo>> loadedFiles_;
   QStringList failures_;
-  std::atomic_bool cancelled_{false};
-  // Shared with run(), which releases it as its very last step: the model may delete the loader
-  // right after, so run() must not touch any member by then.
-  std::shared_ptr<QSemaphore> done_;
-  bool started_ = false;
+  tasks::ResultTask<Read> task_;
 };
 
 }  // namespace MeshTree

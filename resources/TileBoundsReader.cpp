@@ -1,7 +1,5 @@
 #include "resources/TileBoundsReader.h"
 
-#include <QtConcurrent>
-
 #include <osgDB/Options>
 #include <osgDB/Registry>
 
@@ -11,7 +9,7 @@ namespace MeshTree {
 
 namespace {
 
-QMap<QString, TileBounds> readBatch(const QStringList& files, const std::shared_ptr<std::atomic_bool>& stop) {
+QMap<QString, TileBounds> readBatch(const QStringList& files, tasks::Feedback& feedback) {
   // Only the root's user values are wanted: nothing to cache, and the registry's read callbacks
   // (which prepare textures for drawing) are skipped.
   osg::ref_ptr<osgDB::Options> options = new osgDB::Options;
@@ -19,7 +17,7 @@ QMap<QString, TileBounds> readBatch(const QStringList& files, const std::shared_
   QMap<QString, TileBounds> results;
   scenefiles::SceneFileGuard* guard = scenefiles::SceneFileGuard::installed();
   for (const QString& file : files) {
-    if (*stop) break;
+    if (feedback.isCanceled()) break;
     // Reading the implementation directly skips the registry's callbacks, the guard's among them.
     if (guard && guard->check(file).isBad()) continue;
     osgDB::ReaderWriter::ReadResult read =
@@ -32,14 +30,8 @@ QMap<QString, TileBounds> readBatch(const QStringList& files, const std::shared_
 
 }  // namespace
 
-TileBoundsReader::TileBoundsReader(QObject* parent)
-    : QObject(parent), stop_(std::make_shared<std::atomic_bool>(false)) {
-  connect(&watcher_, &QFutureWatcher<QMap<QString, TileBounds>>::finished, this, &TileBoundsReader::on_batchFinished);
-}
-
-TileBoundsReader::~TileBoundsReader() {
-  *stop_ = true;
-  watcher_.waitForFinished();
+TileBoundsReader::TileBoundsReader(QObject* parent) : QObject(parent) {
+  connect(&task_, &tasks::Task::finished, this, &TileBoundsReader::on_batchFinished);
 }
 
 void TileBoundsReader::read(const QStringList& files) {
@@ -52,12 +44,13 @@ void TileBoundsReader::read(const QStringList& files) {
 void TileBoundsReader::startBatch() {
   if (waiting_.isEmpty()) return;
   reading_ = std::exchange(waiting_, {});
-  watcher_.setFuture(QtConcurrent::run(readBatch, reading_, stop_));
+  const QStringList batch = reading_;
+  task_.start([batch](tasks::Feedback& feedback) { return readBatch(batch, feedback); });
 }
 
 void TileBoundsReader::on_batchFinished() {
   reading_.clear();
-  emit signal_batchRead(watcher_.result());
+  emit signal_batchRead(task_.result());
   startBatch();
 }
 

@@ -3,10 +3,8 @@
 #include <algorithm>
 
 #include <QDebug>
-#include <QFutureWatcher>
-#include <QThreadPool>
-#include <QtConcurrent>
 
+#include "tasks/Task.h"
 #include "vx/CameraParameters.h"
 
 namespace qvx {
@@ -171,10 +169,7 @@ void CameraStationManager::slot_closeTrueOrthos() {
 void CameraStationManager::showPhoto(CamTransNode* station, const QString& path, double orthoPixelSize) {
   const int generation = generation_;
   const osg::observer_ptr<CamTransNode> target(station);
-  auto* watcher = new QFutureWatcher<PhotoRead>(this);
-  connect(watcher, &QFutureWatcher<PhotoRead>::finished, this, [=]() {
-    const PhotoRead read = watcher->result();
-    watcher->deleteLater();
+  const auto show = [=](const PhotoRead& read) {
     osg::ref_ptr<CamTransNode> node;
     if (generation != generation_ || !target.lock(node) || !root_->containsNode(node.get())) return;
     if (!read.image) {
@@ -183,8 +178,8 @@ void CameraStationManager::showPhoto(CamTransNode* station, const QString& path,
     }
     node->setPhoto(read.image.get(), orthoPixelSize);
     rememberPhoto(node.get());
-  });
-  watcher->setFuture(QtConcurrent::run(QThreadPool::globalInstance(), readPhoto, path, kMaxPhotoTextureSize));
+  };
+  tasks::run<PhotoRead>(this, [path](tasks::Feedback&) { return readPhoto(path, kMaxPhotoTextureSize); }, show);
 }
 
 void CameraStationManager::rememberPhoto(CamTransNode* station) {

@@ -3,15 +3,13 @@
 #include <cmath>
 
 #include <QFileInfo>
-#include <QFutureWatcher>
-#include <QThreadPool>
-#include <QtConcurrent>
 
 #include <osg/Viewport>
 #include <osgGA/CameraManipulator>
 
 #include "stations/OrientationCamera.h"
 #include "stations/PhotoReader.h"
+#include "tasks/Task.h"
 #include "vx/VEXAProject.h"
 
 namespace qvx {
@@ -170,10 +168,7 @@ bool ImageOverlayController::showTrueOrthoAtPoint(const vx::VEXAProject& project
   }
 
   const int request = ++orthoRequest_;
-  auto* watcher = new QFutureWatcher<osgcam::RasterSize>(this);
-  connect(watcher, &QFutureWatcher<osgcam::RasterSize>::finished, this, [=]() {
-    const osgcam::RasterSize size = watcher->result();
-    watcher->deleteLater();
+  const auto open = [=](const osgcam::RasterSize& size) {
     if (request != orthoRequest_) return;
     if (size.width <= 0) {
       emit signal_error(size.error);
@@ -183,8 +178,8 @@ bool ImageOverlayController::showTrueOrthoAtPoint(const vx::VEXAProject& project
     emit signal_openTrueOrtho(tile, path.toStdString(), tileSize);
     slot_jumpToCameraPosition(tile, trueOrthoImagePosition(p1, x0, y0, tileSize, size.width), osg::Matrixd::identity(),
                               true, tileSize);
-  });
-  watcher->setFuture(QtConcurrent::run(QThreadPool::globalInstance(), osgcam::readRasterSize, path));
+  };
+  tasks::run<osgcam::RasterSize>(this, [path](tasks::Feedback&) { return osgcam::readRasterSize(path); }, open);
   return true;
 }
 

@@ -8,6 +8,8 @@
 #include <QThreadPool>
 #include <QtConcurrent>
 
+#include "tasks/Task.h"
+
 namespace qvx {
 namespace osgcam {
 
@@ -56,12 +58,8 @@ OrientationListRead readOrientationListEntries(const QString& listPath) {
 
 void loadOrientationListInBackground(const QString& listPath, QObject* context,
                                      std::function<void(const OrientationListRead&)> done) {
-  auto* watcher = new QFutureWatcher<OrientationListRead>(context);
-  QObject::connect(watcher, &QFutureWatcher<OrientationListRead>::finished, context, [watcher, done]() {
-    done(watcher->result());
-    watcher->deleteLater();
-  });
-  watcher->setFuture(QtConcurrent::run(QThreadPool::globalInstance(), readOrientationListEntries, listPath));
+  tasks::run<OrientationListRead>(
+      context, [listPath](tasks::Feedback&) { return readOrientationListEntries(listPath); }, std::move(done));
 }
 
 }  // namespace osgcam

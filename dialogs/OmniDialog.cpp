@@ -1,4 +1,4 @@
-#include "rendering/OmniDialog.h"
+#include "dialogs/OmniDialog.h"
 
 #include <QDir>
 #include <QHBoxLayout>
