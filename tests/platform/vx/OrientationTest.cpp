@@ -62,7 +62,7 @@ class OrientationTest : public QObject {
     const QString path = dir.filePath(QString::fromUtf8("Ordner_ü/Bild 1.ori"));
     QDir().mkpath(QFileInfo(path).absolutePath());
     vx::ImageOrientation o;
-    o.setImageName(u8"Bild ü 1.jpg");
+    o.setImageName(u8"Bild ü 1 € \U0001F600.jpg");
     o.setImageSize(6000, 4000);
     o.setFocalLength(1.0 / 3.0 * 10000);
     o.setPrincipalPoint(3000.1, 1999.9);
@@ -119,6 +119,10 @@ class OrientationTest : public QObject {
                                                << "line 2: the image name \"a?b.jpg\" is not UTF-8 text";
     QTest::newRow("name not UTF-8") << QByteArray(valid).replace("a.jpg", "\xFF\xC0.jpg")
                                     << "line 2: the image name \"??.jpg\" is not UTF-8 text";
+    QTest::newRow("overlong slash in name") << QByteArray(valid).replace("a.jpg", "a\xC0\xAF.jpg")
+                                            << "line 2: the image name \"a??.jpg\" is not UTF-8 text";
+    QTest::newRow("surrogate in name") << QByteArray(valid).replace("a.jpg", "a\xED\xA0\x80.jpg")
+                                       << "line 2: the image name \"a???.jpg\" is not UTF-8 text";
     QTest::newRow("negative size") << QByteArray(valid).replace("size 400 300", "size -400 300") << "line 3: image size";
     QTest::newRow("absurd size") << QByteArray(valid).replace("size 400 300", "size 400 30000000") << "line 3: image size";
     QTest::newRow("infinite focal") << QByteArray(valid).replace("focal 500", "focal 1e999")
