@@ -38,16 +38,26 @@ std::string formatWaypoints(const std::vector<WaypointRecord>& waypoints) {
 
 namespace {
 
+// A view matrix the camera can be placed by: finite, with a finite inverse.
+bool isViewMatrix(const osg::Matrixd& view) {
+  osg::Matrixd placement;
+  if (!placement.invert(view)) return false;
+  for (int i = 0; i < 16; ++i) {
+    if (!std::isfinite(placement.ptr()[i])) return false;
+  }
+  return true;
+}
+
 bool parseLine(const std::string& line, WaypointRecord& record) {
   std::istringstream in(line);
   in.imbue(std::locale::classic());
-  if (!(in >> record.name)) return false;
+  if (!(in >> record.name) || !vx::isPlainText(record.name)) return false;
   double* values = record.viewMatrix.ptr();
   for (int i = 0; i < 16; ++i) {
     if (!(in >> values[i]) || !std::isfinite(values[i])) return false;
   }
   std::string rest;
-  return !(in >> rest);
+  return !(in >> rest) && isViewMatrix(record.viewMatrix);
 }
 
 bool isBlank(const std::string& line) { return line.find_first_not_of(" \t\r") == std::string::npos; }
@@ -83,11 +93,11 @@ QString writeWaypointFile(const QString& file, const std::vector<WaypointRecord>
 
 WaypointFileContent readWaypointFile(const QString& file) {
   try {
-    return parseWaypoints(vx::readRegularFile(file.toStdString(), kMaxWaypointFileBytes, "waypoint file"));
+    return parseWaypoints(
+        vx::readRegularFile(QDir::toNativeSeparators(file).toStdString(), kMaxWaypointFileBytes, "The waypoint file"));
   } catch (const std::exception& e) {
     WaypointFileContent content;
-    content.error = QStringLiteral("Could not load waypoints from \"%1\": %2")
-                        .arg(QDir::toNativeSeparators(file), QString::fromStdString(e.what()));
+    content.error = QString::fromStdString(e.what());
     return content;
   }
 }
@@ -104,7 +114,8 @@ QString waypointReadMessage(const QString& file, const WaypointFileContent& cont
   QStringList numbers;
   for (size_t i = 0; i < content.badLines.size() && i < kListed; ++i) numbers << QString::number(content.badLines[i]);
   if (content.badLines.size() > kListed) numbers << QStringLiteral("...");
-  return QStringLiteral("%1 line(s) of the waypoint file \"%2\" are not waypoints and were skipped: line %3.")
+  return QStringLiteral("%1 line(s) of the waypoint file %2 are not waypoints (a name of one word and the 16 "
+                        "numbers of an invertible view matrix) and were skipped: line %3.")
       .arg(content.badLines.size())
       .arg(QDir::toNativeSeparators(file), numbers.join(QStringLiteral(", ")));
 }

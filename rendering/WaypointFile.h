@@ -20,7 +20,7 @@ struct WaypointRecord {
 struct WaypointFileContent {
   std::vector<WaypointRecord> waypoints;
   std::vector<int> badLines;  // 1-based numbers of the lines that are not a waypoint
-  QString error;              // set when the file could not be read at all
+  QString error;              // set when the file could not be read at all; names the file
 };
 
 // Larger than any sensible list of waypoints; a bigger file is refused without reading it.
@@ -31,7 +31,8 @@ constexpr quint64 kMaxWaypointFileBytes = 16ull * 1024 * 1024;
 std::string waypointFileName(const std::string& name);
 
 std::string formatWaypoints(const std::vector<WaypointRecord>& waypoints);
-// Blank lines are skipped; any other line that is not a name and 16 finite numbers is a bad line.
+// Blank lines are skipped; any other line that is not a name (UTF-8 text) and the 16 finite numbers
+// of an invertible view matrix is a bad line.
 WaypointFileContent parseWaypoints(const std::string& text);
 
 // Atomic write; the error text naming the file, empty on success.

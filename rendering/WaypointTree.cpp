@@ -48,6 +48,8 @@ WaypointTree::WaypointTree(QWidget* parent) : BaseTree(parent), speed_(new QSpin
   edit->setMenu(editMenu);
   layout->addWidget(edit);
 
+  // One column of names: Qt's default header would only show "1".
+  tree_->setHeaderHidden(true);
   layout->addWidget(tree_);
 
   auto* buttons = new QHBoxLayout;

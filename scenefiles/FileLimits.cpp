@@ -54,8 +54,11 @@ FileKind fileKindOf(const QString& path) {
 
 QString kindName(FileKind kind) { return QString::fromLatin1(limitOf(kind).name); }
 
-bool readOnlyThroughCopy(FileKind kind) {
-  return kind == FileKind::PlyMesh || kind == FileKind::ObjMesh || kind == FileKind::OtherFile;
+bool readOnlyThroughCopy(const QString& path) {
+  const FileKind kind = fileKindOf(path);
+  if (kind == FileKind::PlyMesh || kind == FileKind::ObjMesh || kind == FileKind::OtherFile) return true;
+  const QString suffix = QFileInfo(path).suffix().toLower();
+  return suffix == "osg" || suffix == "osgt" || suffix == "osgx";
 }
 
 qint64 sizeLimit(FileKind kind) { return limitOf(kind).maxBytes; }

@@ -58,7 +58,7 @@ Verdict SceneFileGuard::check(const QString& path) {
   const QString key = VerdictCache::keyOf(path);
   Verdict verdict;
   // A good verdict without a copy does not do for a file the editor only reads through one.
-  const bool needsCopy = readOnlyThroughCopy(fileKindOf(path));
+  const bool needsCopy = readOnlyThroughCopy(path);
   if (cache_.find(key, verdict) && !(needsCopy && verdict.state == Verdict::Good && verdict.readInstead.isEmpty())) {
     if (verdict.isBad()) report(key, verdict);
     return verdict;
@@ -79,7 +79,7 @@ Verdict SceneFileGuard::askHelper(const QString& key, const QString& path) {
     }
   }
   if (running.valid()) return running.get();
-  const QString copy = readOnlyThroughCopy(fileKindOf(path)) ? copyPathFor(key) : QString();
+  const QString copy = readOnlyThroughCopy(path) ? copyPathFor(key) : QString();
   const Verdict verdict = pool_.check(QFileInfo(path).absoluteFilePath(), copy);
   if (verdict.state == Verdict::Unchecked) {
     static std::once_flag warned;

@@ -1,10 +1,8 @@
 #include "stations/OrientationListLoader.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QFutureWatcher>
-#include <QTextStream>
 #include <QThreadPool>
 #include <QtConcurrent>
 
@@ -14,6 +12,9 @@ namespace qvx {
 namespace osgcam {
 
 namespace {
+
+// A file that is no list at all can name thousands of missing files; the first ones tell.
+constexpr int kListedErrors = 20;
 
 QString photoBesideList(const QDir& listFolder, const std::string& imageName) {
   const QString name = QString::fromStdString(imageName);
@@ -27,31 +28,30 @@ QString photoBesideList(const QDir& listFolder, const std::string& imageName) {
 
 OrientationListRead readOrientationListEntries(const QString& listPath) {
   OrientationListRead result;
-  QFile file(listPath);
-  if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
-    result.errors << QString("Cannot open the orientation list %1: %2").arg(listPath, file.errorString());
+  const std::string list = QDir::toNativeSeparators(listPath).toUtf8().toStdString();
+  std::vector<vx::OrientationListEntry> entries;
+  try {
+    entries = vx::listedOrientationFiles(list);
+  } catch (const std::exception& error) {
+    result.errors << QString::fromUtf8(error.what());
     return result;
   }
   const QDir folder = QFileInfo(listPath).absoluteDir();
-  QTextStream in(&file);
-  in.setCodec("UTF-8");
-  int lineNumber = 0;
-  while (!in.atEnd()) {
-    const QString line = in.readLine().trimmed();
-    ++lineNumber;
-    if (line.isEmpty() || line.startsWith('#')) continue;
-    const QString entry = QDir::cleanPath(folder.filePath(line));
+  int failed = 0;
+  for (const vx::OrientationListEntry& entry : entries) {
     try {
-      const vx::ImageOrientation orientation = vx::ImageOrientation::readFile(entry.toUtf8().toStdString());
+      const vx::ImageOrientation orientation = vx::readListedOrientation(list, entry);
       result.images.photoPaths.push_back(photoBesideList(folder, orientation.imageName()).toUtf8().toStdString());
       result.images.orientations.push_back(orientation);
       result.images.selected.push_back(true);
     } catch (const std::exception& error) {
-      result.errors << QString("Orientation list %1, line %2: %3")
-                           .arg(QDir::toNativeSeparators(listPath))
-                           .arg(lineNumber)
-                           .arg(QString::fromUtf8(error.what()));
+      if (++failed <= kListedErrors) result.errors << QString::fromUtf8(error.what());
     }
+  }
+  if (failed > kListedErrors) {
+    result.errors << QString("%1 more entries of the orientation list %2 could not be read.")
+                         .arg(failed - kListedErrors)
+                         .arg(QDir::toNativeSeparators(listPath));
   }
   return result;
 }

@@ -13,11 +13,12 @@ namespace osgcam {
 
 struct OrientationListRead {
   ProjectImages images;  // every entry selected, no topology
-  QStringList errors;    // one text per entry that could not be read, naming the list, line and file
+  // One text per entry that could not be read, naming the list, line and file (the first 20,
+  // then one line with the count of the others), or the one reason the list itself was refused.
+  QStringList errors;
 };
 
-// Reads an orientation list: a UTF-8 text file naming one orientation file per line, relative to
-// the list's folder or absolute; blank lines and lines starting with '#' are skipped. A bad entry
+// Reads an orientation list through the core's list reader (format and limits there): a bad entry
 // is reported and skipped; the others are kept.
 //
 // Photo lookup for a bare list: the image name beside the list, else in ../Images/Color relative to

@@ -10,7 +10,9 @@
 #include <osg/Geometry>
 #include <osgDB/WriteFile>
 
+#include "rendering/WaypointFile.h"
 #include "shell/InitFile.h"
+#include "vx/ImageOrientation.h"
 
 namespace fuzz {
 
@@ -142,6 +144,32 @@ void writeOsg(const QString& path) {
     throw std::runtime_error("Could not write " + path.toStdString());
 }
 
+// Three waypoints over the demo terrain, in projected coordinates as the panel saves them.
+QByteArray waypoints() {
+  std::vector<qvx::WaypointRecord> records;
+  const osg::Vec3d target(482100.0, 5361000.0, 300.0);
+  for (int i = 0; i < 3; ++i) {
+    const osg::Vec3d eye = target + osg::Vec3d(150.0 * i - 150.0, -200.0, 120.0 + 10.0 * i);
+    records.push_back({"view_" + std::to_string(i), osg::Matrixd::lookAt(eye, target, osg::Vec3d(0.0, 0.0, 1.0))});
+  }
+  return QByteArray::fromStdString(qvx::formatWaypoints(records));
+}
+
+// The demo project's list names its orientation files by absolute path, which a mutated copy of
+// the corpus would not follow: a list of relative entries beside copies of the files.
+void writeRelativeOrientationList(const QDir& corpus) {
+  const std::string demoList = corpus.filePath("project/Internal/Orientations/orientation_list.txt").toStdString();
+  std::vector<std::string> copies;
+  for (const vx::OrientationListEntry& entry : vx::listedOrientationFiles(demoList)) {
+    const QString source = QString::fromStdString(entry.path);
+    const QString copy = corpus.filePath("orientations/" + QFileInfo(source).fileName());
+    QDir().mkpath(QFileInfo(copy).absolutePath());
+    if (!QFile::copy(source, copy)) throw std::runtime_error("Could not copy " + entry.path);
+    copies.push_back(copy.toStdString());
+  }
+  vx::writeOrientationList(corpus.filePath("orientations/orientation_list.txt").toStdString(), copies);
+}
+
 void writeDemoProject(const QString& folder, const QString& demoProgram) {
   QProcess demo;
   demo.setProcessChannelMode(QProcess::MergedChannels);
@@ -162,6 +190,8 @@ void writeCorpus(const QString& folder, const QString& demoProgram) {
   writeFile(dir.filePath("meshes/binary.ply"), binaryPly());
   writeFile(dir.filePath("meshes/mesh.obj"), obj());
   writeOsg(dir.filePath("meshes/mesh.osg"));
+  writeRelativeOrientationList(dir);
+  writeFile(dir.filePath("waypoints/path.txt"), waypoints());
 }
 
 }  // namespace fuzz

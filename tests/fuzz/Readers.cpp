@@ -6,9 +6,13 @@
 #include <exception>
 
 #include "project/ProjectOpener.h"
+#include "rendering/WaypointFile.h"
+#include "rendering/WaypointList.h"
 #include "resources/DataBase.h"
 #include "shell/InitFile.h"
+#include "stations/OrientationListLoader.h"
 #include "tests/fuzz/SceneReader.h"
+#include "vx/ImageOrientation.h"
 #include "vx/VEXAProject.h"
 
 namespace fuzz {
@@ -66,10 +70,42 @@ Outcome readProjectDatabases(const QString& projectFile) {
   });
 }
 
+Outcome readOrientation(const QString& path) {
+  return guarded([&] {
+    vx::ImageOrientation::readFile(path.toUtf8().toStdString());
+    return true;
+  });
+}
+
+// As the central widget loads a dropped list into camera stations.
+Outcome readOrientationList(const QString& path) {
+  return guarded([&] {
+    const qvx::osgcam::OrientationListRead read = qvx::osgcam::readOrientationListEntries(path);
+    return read.errors.isEmpty() && !read.images.orientations.empty();
+  });
+}
+
+// As the waypoint panel loads a path file and flies it.
+Outcome readWaypoints(const QString& path) {
+  return guarded([&] {
+    const qvx::WaypointFileContent content = qvx::readWaypointFile(path);
+    qvx::waypointReadMessage(path, content);
+    qvx::WaypointList list;
+    for (const qvx::WaypointRecord& record : content.waypoints) {
+      auto waypoint = std::make_shared<qvx::WaypointItem>(record.viewMatrix, record.name);
+      waypoint->setActive(true);
+      list.append(waypoint);
+    }
+    list.buildAnimationPath(10.0);
+    return content.error.isEmpty() && content.badLines.empty() && !content.waypoints.empty();
+  });
+}
+
 Outcome readScene(const QString& path) {
   return guarded([&] { return readSceneFile(path.toUtf8().toStdString()) != nullptr; });
 }
 
+const QString kOrientations = "project/Internal/Orientations/";
 const QString kMesh = "project/Results/DSM_Mesh/";
 const QString kMeshForEditing = "project/Results/DSM_Mesh_For_Editing/";
 
@@ -81,6 +117,10 @@ const std::vector<Reader>& readers() {
       {"project", {"project/Project.vpr"}, "", readProjectFile},
       {"database", {"project/Internal/resources.vxdb", "project/Internal/chronicle.vxdb"}, "project/Project.vpr",
        readProjectDatabases},
+      {"orientation", {kOrientations + "IMG_0001.ori", kOrientations + "IMG_0002.ori"}, "", readOrientation},
+      {"orientlist", {"orientations/orientation_list.txt", "orientations/IMG_0001.ori", "orientations/IMG_0002.ori"},
+       "orientations/orientation_list.txt", readOrientationList},
+      {"waypoints", {"waypoints/path.txt"}, "", readWaypoints},
       {"tile", {kMesh + "Tile_0_0/Tile_0_0.osgb", kMesh + "Tile_0_0/Tile_0_0_L1_0.osgb",
                 kMeshForEditing + "Tile_0_0/Tile_0_0.osgb"}, "", readScene},
       {"index", {kMesh + "Mesh.osgb", kMeshForEditing + "Mesh.osgb"}, "", readScene},

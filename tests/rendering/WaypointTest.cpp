@@ -5,6 +5,11 @@
 #include <cmath>
 #include <fstream>
 
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
 #include "rendering/PathTiming.h"
 #include "rendering/WaypointFile.h"
 #include "rendering/WaypointItem.h"
@@ -122,6 +127,8 @@ class WaypointTest : public QObject {
     QCOMPARE(content.waypoints[0].viewMatrix, *list.waypoints()[0]->viewMatrix());
     QCOMPARE(eyeOf(content.waypoints[1].viewMatrix), eyeOf(*list.waypoints()[1]->viewMatrix()));
 
+    QVERIFY(tree.treeWidget()->isHeaderHidden());  // one column of names needs no header "1"
+
     // Loading appends: twice gives four.
     tree.addWaypoints(list, content.waypoints);
     QCOMPARE(list.size(), size_t(4));
@@ -148,17 +155,72 @@ class WaypointTest : public QObject {
           << "b 1 0 0 0 0 1 0 0 0 0 1 0 5 6 \n"        // too few numbers
           << "c 1 0 0 0 0 1 0 0 0 0 1 0 5 6 7 nan \n"  // not finite
           << "two words 1 0 0 0 0 1 0 0 0 0 1 0 5 6 7 1 \n"
-          << good;
+          << good
+          << "d\x01 1 0 0 0 0 1 0 0 0 0 1 0 5 6 7 1 \n"      // control character in the name
+          << "\xC3\x28 1 0 0 0 0 1 0 0 0 0 1 0 5 6 7 1 \n"  // name not UTF-8
+          << "e 0 0 0 0 0 0 0 0 0 0 0 0 5 6 7 1 \n"          // no camera has such a view
+          << "f 1 0 0 0 0 1 0 0 0 0 1 0 5 6 7 1e400 \n";     // beyond double
     }
     const WaypointFileContent content = readWaypointFileInBackground(file).result();
     QCOMPARE(content.waypoints.size(), size_t(2));
     QCOMPARE(content.waypoints[1].viewMatrix.getTrans(), osg::Vec3d(5, 6, 7));
-    QCOMPARE(content.badLines, (std::vector<int>{2, 4, 5, 6}));
+    QCOMPARE(content.badLines, (std::vector<int>{2, 4, 5, 6, 8, 9, 10, 11}));
     const QString message = waypointReadMessage(file, content);
     QVERIFY(message.contains(file));
-    QVERIFY(message.contains("line 2, 4, 5, 6"));
-    QVERIFY(waypointReadMessage(file, readWaypointFile(file + ".missing")).contains(file + ".missing"));
-    QVERIFY(waypointReadMessage(dir.path(), readWaypointFile(dir.path())).contains(dir.path()));
+    QVERIFY(message.contains("line 2, 4, 5, 6, 8, 9, 10, 11."));
+  }
+
+  // Cut anywhere, a file keeps its whole lines: each non-blank line is a waypoint or a bad line.
+  // Noise is bad lines, never an error or a crash.
+  void truncatedAndRandomFilesKeepWhatIsWhole() {
+    QTemporaryDir dir;
+    const QString file = dir.filePath("cut.txt");
+    std::vector<WaypointRecord> records{{"a", viewFrom({482113.37, 5361057.91, 320.5})}, {"b", viewFrom({1, 2, 3})}};
+    const QByteArray whole = QByteArray::fromStdString(formatWaypoints(records));
+    const auto nonBlankLines = [](const QByteArray& text) {
+      int count = 0;
+      for (const QByteArray& line : text.split('\n'))
+        count += line.toStdString().find_first_not_of(" \t\r") == std::string::npos ? 0 : 1;
+      return count;
+    };
+    for (int cut = 0; cut <= whole.size(); cut += 7) {
+      std::ofstream(file.toStdString(), std::ios::binary) << whole.left(cut).toStdString();
+      const WaypointFileContent content = readWaypointFile(file);
+      QVERIFY(content.error.isEmpty());
+      QCOMPARE(int(content.waypoints.size() + content.badLines.size()), nonBlankLines(whole.left(cut)));
+      QVERIFY(cut < whole.indexOf('\n') || content.waypoints.size() >= 1);
+    }
+    std::ofstream(file.toStdString(), std::ios::binary | std::ios::trunc).flush();
+    const WaypointFileContent empty = readWaypointFile(file);
+    QVERIFY(empty.waypoints.empty() && empty.badLines.empty() && waypointReadMessage(file, empty).isEmpty());
+
+    QRandomGenerator random(3);
+    for (int round = 0; round < 40; ++round) {
+      QByteArray noise(1 + int(random.bounded(4000)), '\0');
+      for (char& c : noise) c = char(random.bounded(256));
+      std::ofstream(file.toStdString(), std::ios::binary) << noise.toStdString();
+      const WaypointFileContent content = readWaypointFile(file);
+      QVERIFY(content.error.isEmpty() && content.waypoints.empty());
+      QCOMPARE(int(content.badLines.size()), nonBlankLines(noise));
+    }
+  }
+
+  // Refused before reading, with the file named as the settings files are.
+  void filesThatAreNoPlainFilesOfPlausibleSizeAreNotRead() {
+    QTemporaryDir dir;
+    const QString missing = dir.filePath("missing.txt");
+    QCOMPARE(waypointReadMessage(missing, readWaypointFile(missing)), "The waypoint file " + missing + " does not exist.");
+    QCOMPARE(readWaypointFile(dir.path()).error, "The waypoint file " + dir.path() + " is not a regular file.");
+#ifdef Q_OS_UNIX
+    const QString fifo = dir.filePath("fifo.txt");
+    QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    QCOMPARE(readWaypointFile(fifo).error, "The waypoint file " + fifo + " is not a regular file.");  // did not block
+    const QString huge = dir.filePath("huge.txt");
+    { std::ofstream(huge.toStdString()) << "a 1 0 0 0 0 1 0 0 0 0 1 0 5 6 7 1 \n"; }
+    QCOMPARE(::truncate(QFile::encodeName(huge).constData(), off_t(2) << 30), 0);
+    const QString error = readWaypointFile(huge).error;
+    QVERIFY2(error.startsWith("The waypoint file " + huge + " is 2147483648 bytes, far larger"), qPrintable(error));
+#endif
   }
 
   void treeSlotsDeleteClearRenameJump() {

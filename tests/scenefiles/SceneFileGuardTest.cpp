@@ -274,6 +274,23 @@ class SceneFileGuardTest : public QObject {
     QCOMPARE(readGeode->getDrawable(0)->asGeometry()->getVertexArray()->getNumElements(), 4u);
   }
 
+  // OpenSceneGraph's text formats too: their reader may spin on a file that a helper read at once.
+  void textScenesAreReadOnlyThroughTheHelpersCopy() {
+    for (const char* name : {"a.ply", "a.obj", "a.3ds", "a.osg", "Tile_0_0/Tile_0_0.osgt", "a.OSGX"})
+      QVERIFY2(scenefiles::readOnlyThroughCopy(QString("/p/") + name), name);
+    for (const char* name : {"Mesh.osgb", "Tile_0_0/Tile_0_0.osgb", "a.ive"})
+      QVERIFY2(!scenefiles::readOnlyThroughCopy(QString("/p/") + name), name);
+
+    SceneFileGuard guard(settingsWith({}));
+    const QString osg = dir_.filePath("copies/quad.osg");
+    QDir().mkpath(QFileInfo(osg).absolutePath());
+    QVERIFY(osgDB::writeNodeFile(*viewertest::makeQuadScene(10, 0, false), osg.toStdString()));
+    const Verdict verdict = guard.check(osg);
+    QCOMPARE(verdict.state, Verdict::Good);
+    QVERIFY(QFileInfo(verdict.readInstead).isFile());
+    QVERIFY(guard.check(good_).readInstead.isEmpty());
+  }
+
  private:
   QTemporaryDir dir_;
   QString good_;

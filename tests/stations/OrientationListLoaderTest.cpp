@@ -1,6 +1,10 @@
 #include <QtTest>
 #include <QTemporaryDir>
 
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#endif
+
 #include "StationTestData.h"
 #include "stations/OrientationListLoader.h"
 
@@ -51,6 +55,36 @@ class OrientationListLoaderTest : public QObject {
     QVERIFY(read.images.orientations.empty());
     QCOMPARE(read.errors.size(), 1);
     QVERIFY(read.errors[0].contains("none.txt"));
+  }
+
+  // A damaged list gives one message naming it; a file that is no list at all, one per entry for
+  // the first 20 and then their count.
+  void damagedListsAreReportedOnce() {
+    QTemporaryDir dir;
+    const QString list = dir.filePath("list.txt");
+    writeText(list, QByteArray("a.ori\n\x01\xFF\xFE garbage\n"));
+    OrientationListRead read = readOrientationListEntries(list);
+    QVERIFY(read.images.orientations.empty());
+    QCOMPARE(read.errors, QStringList{"Orientation list " + list + ", line 2: \"??? garbage\" is not a file name (it "
+                                      "holds control characters or bytes that are no UTF-8 text); the file is no "
+                                      "orientation list."});
+
+    QByteArray names;
+    for (int i = 0; i < 25; ++i) names += "Some sentence of a text that is no list " + QByteArray::number(i) + "\n";
+    stationtests::camera("IMG_0.jpg", 0, 0).writeFile(dir.filePath("a.ori").toStdString());
+    writeText(list, names + "a.ori\n");
+    read = readOrientationListEntries(list);
+    QCOMPARE(read.images.orientations.size(), size_t(1));
+    QCOMPARE(read.errors.size(), 21);
+    QVERIFY2(read.errors[19].startsWith("Orientation list " + list + ", line 20: "), qPrintable(read.errors[19]));
+    QCOMPARE(read.errors[20], "5 more entries of the orientation list " + list + " could not be read.");
+
+#ifdef Q_OS_UNIX
+    const QString fifo = dir.filePath("fifo.txt");
+    QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    read = readOrientationListEntries(fifo);  // does not block
+    QCOMPARE(read.errors, QStringList{"The orientation list " + fifo + " is not a regular file."});
+#endif
   }
 
   // Photos: beside the list first, then in ../Images/Color; when neither exists, the path beside

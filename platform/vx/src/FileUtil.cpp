@@ -4,10 +4,6 @@
 
 #include <charconv>
 #include <cmath>
-#include <fstream>
-#include <sstream>
-#include <stdexcept>
-#include <system_error>
 
 namespace vx {
 namespace detail {
@@ -15,17 +11,6 @@ namespace detail {
 fs::path pathFromUtf8(const std::string& utf8) { return fs::u8path(utf8); }
 
 std::string utf8(const fs::path& path) { return path.u8string(); }
-
-std::string readFile(const fs::path& path) {
-  std::error_code error;
-  if (fs::is_directory(path, error)) throw std::runtime_error(utf8(path) + " is a folder, not a file.");
-  std::ifstream in(path, std::ios::binary);
-  if (!in) throw std::runtime_error("Cannot open " + utf8(path) + " for reading.");
-  std::ostringstream buffer;
-  buffer << in.rdbuf();
-  if (in.bad()) throw std::runtime_error("Cannot read " + utf8(path) + ".");
-  return buffer.str();
-}
 
 void writeFileAtomically(const fs::path& path, const std::string& content) {
   vx::writeFileAtomically(utf8(path), content);
@@ -80,6 +65,53 @@ std::string_view trim(std::string_view text) {
   size_t first = text.find_first_not_of(blanks);
   if (first == std::string_view::npos) return {};
   return text.substr(first, text.find_last_not_of(blanks) - first + 1);
+}
+
+size_t utf8SequenceLength(std::string_view text, size_t at) {
+  const auto byte = [&](size_t i) { return static_cast<unsigned char>(text[i]); };
+  const unsigned char lead = byte(at);
+  if (lead < 0x80) return 1;
+  size_t length = 0;
+  unsigned char low = 0x80, high = 0xBF;
+  if (lead >= 0xC2 && lead <= 0xDF) {
+    length = 2;
+  } else if (lead >= 0xE0 && lead <= 0xEF) {
+    length = 3;
+    if (lead == 0xE0) low = 0xA0;
+    if (lead == 0xED) high = 0x9F;
+  } else if (lead >= 0xF0 && lead <= 0xF4) {
+    length = 4;
+    if (lead == 0xF0) low = 0x90;
+    if (lead == 0xF4) high = 0x8F;
+  } else {
+    return 0;
+  }
+  if (at + length > text.size()) return 0;
+  if (byte(at + 1) < low || byte(at + 1) > high) return 0;
+  for (size_t i = 2; i < length; ++i) {
+    if (byte(at + i) < 0x80 || byte(at + i) > 0xBF) return 0;
+  }
+  return length;
+}
+
+bool isControlCharacter(unsigned char c) { return c < 0x20 || c == 0x7F; }
+
+std::string quotedValue(std::string_view text) {
+  constexpr size_t kShown = 60;
+  std::string result = "\"";
+  size_t at = 0;
+  while (at < text.size() && at < kShown) {
+    const size_t length = utf8SequenceLength(text, at);
+    if (length == 0 || (length == 1 && isControlCharacter(static_cast<unsigned char>(text[at])))) {
+      result += '?';
+      ++at;
+    } else {
+      result.append(text.substr(at, length));
+      at += length;
+    }
+  }
+  if (at < text.size()) result += "...";
+  return result + "\"";
 }
 
 }  // namespace detail

@@ -16,8 +16,6 @@ namespace fs = std::filesystem;
 fs::path pathFromUtf8(const std::string& utf8);
 std::string utf8(const fs::path& path);
 
-// Whole file as bytes. Throws std::runtime_error naming the file when it cannot be read.
-std::string readFile(const fs::path& path);
 // vx::writeFileAtomically for a path.
 void writeFileAtomically(const fs::path& path, const std::string& content);
 
@@ -42,6 +40,15 @@ class LineReader {
 
 // Without surrounding blanks and line breaks.
 std::string_view trim(std::string_view text);
+
+// Length of the UTF-8 sequence starting at `at`, or 0 when the bytes there are no valid one
+// (overlong forms, surrogates and code points beyond U+10FFFF included).
+size_t utf8SequenceLength(std::string_view text, size_t at);
+bool isControlCharacter(unsigned char c);
+
+// A value read from a file, fit for a message: quoted, control characters and bytes that are no
+// UTF-8 shown as '?', and cut short when long.
+std::string quotedValue(std::string_view text);
 
 }  // namespace detail
 }  // namespace vx

@@ -1,11 +1,13 @@
 #include "vx/ImageOrientation.h"
 
 #include <cmath>
+#include <cstdint>
 #include <set>
 #include <sstream>
 #include <stdexcept>
 
 #include "FileUtil.h"
+#include "vx/SafeRead.h"
 
 namespace vx {
 
@@ -15,6 +17,8 @@ using namespace detail;
 
 constexpr const char* kMagic = "VEXA-ORI";
 constexpr int kFormatVersion = 1;
+// A written file has about 250 bytes; comments may add some.
+constexpr std::uint64_t kMaxOrientationFileBytes = std::uint64_t(1) << 20;
 
 std::vector<std::string_view> splitBlanks(std::string_view text) {
   std::vector<std::string_view> parts;
@@ -71,7 +75,7 @@ class OrientationParser {
     std::vector<double> result;
     for (std::string_view value : values) {
       auto number = parseDouble(value);
-      if (!number) fail("\"" + std::string(value) + "\" is not a number");
+      if (!number) fail(quotedValue(value) + " is not a number");
       result.push_back(*number);
     }
     return result;
@@ -97,7 +101,7 @@ void ImageOrientation::setPrincipalPoint(double cx, double cy) {
 }
 
 ImageOrientation ImageOrientation::readFile(const std::string& path) {
-  LineReader reader(detail::readFile(pathFromUtf8(path)));
+  LineReader reader(readRegularFile(path, kMaxOrientationFileBytes, "The orientation file"));
   ImageOrientation result;
   std::set<std::string> seen;
   bool headerRead = false;
@@ -110,7 +114,7 @@ ImageOrientation ImageOrientation::readFile(const std::string& path) {
     std::string key(parts.front());
     std::vector<std::string_view> values(parts.begin() + 1, parts.end());
     if (!headerRead) {
-      if (key != kMagic || values.size() != 1) parser.fail("expected \"VEXA-ORI 1\"");
+      if (key != kMagic || values.size() != 1) parser.fail("expected \"VEXA-ORI 1\", found " + quotedValue(line));
       auto version = parseInteger(values.front());
       if (!version || *version < 1) parser.fail("invalid format version");
       if (*version > kFormatVersion) {
@@ -120,9 +124,12 @@ ImageOrientation ImageOrientation::readFile(const std::string& path) {
       headerRead = true;
       continue;
     }
-    if (!seen.insert(key).second) parser.fail("\"" + key + "\" given twice");
+    if (!seen.insert(key).second) parser.fail(quotedValue(key) + " given twice");
     if (key == "image") {
-      result.imageName_ = std::string(trim(line.substr(key.size())));
+      const std::string_view name = trim(line.substr(key.size()));
+      if (name.empty()) parser.fail("\"image\" needs the image file name");
+      if (!isPlainText(name)) parser.fail("the image name " + quotedValue(name) + " is not UTF-8 text without control characters");
+      result.imageName_ = std::string(name);
     } else if (key == "size") {
       parser.numbers(key, values, 2);
       auto w = parseInteger(values[0]), h = parseInteger(values[1]);
@@ -145,7 +152,7 @@ ImageOrientation ImageOrientation::readFile(const std::string& path) {
       std::copy(v.begin(), v.end(), result.rotation_.begin());
       if (!isOrthonormal(result.rotation_)) parser.fail("rotation is not a proper rotation matrix");
     } else {
-      parser.fail("unknown key \"" + key + "\"");
+      parser.fail("unknown key " + quotedValue(key));
     }
   }
   if (!headerRead) throw std::runtime_error("Orientation file " + path + " is empty.");

@@ -93,6 +93,16 @@ std::string readRegularFile(const std::string& utf8Path, std::uint64_t maxBytes,
 
 #endif
 
+bool isPlainText(std::string_view text) {
+  for (size_t at = 0; at < text.size();) {
+    const size_t length = utf8SequenceLength(text, at);
+    if (length == 0) return false;
+    if (length == 1 && text[at] != '\t' && isControlCharacter(static_cast<unsigned char>(text[at]))) return false;
+    at += length;
+  }
+  return true;
+}
+
 int xmlNestingDepth(std::string_view text, int limit) {
   const auto startsAt = [&](size_t at, std::string_view prefix) { return text.compare(at, prefix.size(), prefix) == 0; };
   // Index just past `terminator`, searched from `from`, or the end of the text.

@@ -60,6 +60,19 @@ class ImageOrientation {
 // list's folder or absolute; blank lines and lines starting with '#' are skipped.
 // Throws std::runtime_error when the list or one of its files cannot be read.
 std::vector<ImageOrientation> readOrientationList(const std::string& listPath);
+
+// One entry of an orientation list: the number of its line and the orientation file it names,
+// made absolute against the list's folder.
+struct OrientationListEntry {
+  int line = 0;
+  std::string path;
+};
+// The entries of a list, in line order, without reading the files they name. Throws
+// std::runtime_error naming the list (and the line) when the list cannot be read or holds a line
+// that is no file name (control characters, bytes that are no UTF-8).
+std::vector<OrientationListEntry> listedOrientationFiles(const std::string& listPath);
+// The orientation of one entry; std::runtime_error "Orientation list <list>, line N: <problem>".
+ImageOrientation readListedOrientation(const std::string& listPath, const OrientationListEntry& entry);
 // Writes the list (atomic); entries are written relative to the list's folder when they lie below it.
 void writeOrientationList(const std::string& listPath, const std::vector<std::string>& orientationFiles);
 

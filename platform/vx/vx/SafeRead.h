@@ -21,4 +21,8 @@ std::string readRegularFile(const std::string& utf8Path, std::uint64_t maxBytes,
 // parser's recursion; stops counting beyond `limit` and then returns limit + 1.
 int xmlNestingDepth(std::string_view text, int limit);
 
+// Valid UTF-8 without control characters other than the tab: what a person could have typed as a
+// name or a path. Overlong forms, surrogates and code points beyond U+10FFFF are no UTF-8.
+bool isPlainText(std::string_view text);
+
 }  // namespace vx
