@@ -16,7 +16,7 @@
 #include <QPushButton>
 #include "shell/SidePanel.h"
 #include "scenefiles/SceneFileGuard.h"
-#include "tools/BusyScreen.h"
+#include "tools/run/BusyScreen.h"
 #include "tools/inputs/RangeSelector.h"
 #include "ui_MeshViewer.h"
 #include "viewer/AugmentController.h"

@@ -12,7 +12,7 @@
 
 #include "dialogs/MessageDialogs.h"
 #include "project/Layout.h"
-#include "tools/BusyScreen.h"
+#include "tools/run/BusyScreen.h"
 #include "tools/WorkflowProgress.h"
 #include "tools/inputs/DataInputFolder.h"
 #include "tools/run/ProgressMonitor.h"

@@ -188,6 +188,8 @@ void ToolBaseModuleWorkflow::slot_lidarPathSet(QString path) {
 
 void ToolBaseModuleWorkflow::adoptSettings(const vx::VEXAProject& source) {
   m_project->copySettingsFrom(source);
+  // Settings do not say where a project is; a tool without a folder of its own works in the source's.
+  if (m_project->projectFolderUtf8().empty()) m_project->setOutputFolder(source.projectFolderUtf8(), 0, 0);
   m_project->setModeValue(2);
   for (const auto& module : m_modules) {
     module->setProject(m_project);

@@ -2,7 +2,7 @@
 #include "img/images/Images.h"
 #include "shell/MeshViewer.h"
 #include "tests/support/MessageBoxWatcher.h"
-#include "tools/BusyScreen.h"
+#include "tools/run/BusyScreen.h"
 #include "tools/run/ProgressMonitor.h"
 #include "tools/run/TextTerminal.h"
 #include "tools/run/VexaProcess.h"

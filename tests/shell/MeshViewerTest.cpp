@@ -6,7 +6,7 @@
 #include "shell/MeshSuffixes.h"
 #include "shell/MeshViewer.h"
 #include "tests/support/MessageBoxWatcher.h"
-#include "tools/BusyScreen.h"
+#include "tools/run/BusyScreen.h"
 #include "viewer/MeshViewerCanvas.h"
 #include "viewer/ViewerControlPanel.h"
 #include "viewer/ViewerEventAdapter.h"

@@ -10,8 +10,10 @@
 
 #include "dialogs/MessageDialogs.h"
 #include "img/images/Images.h"
-#include "tools/BusyScreen.h"
+#include "tools/run/BusyScreen.h"
 #include "tools/ToolBase.h"
+#include "tools/ToolBaseModuleWorkflow.h"
+#include "tools/inputs/DataInputField.h"
 #include "tools/WorkflowProgress.h"
 #include "tools/inputs/DataInputFolder.h"
 #include "tools/run/TextTerminal.h"
@@ -77,6 +79,13 @@ class TestTool : public ToolBase {
   int failuresLeft = 0;
   QString failure;
 };
+
+void writeText(const QString& path, const QByteArray& text) {
+  QDir().mkpath(QFileInfo(path).absolutePath());
+  QFile file(path);
+  QVERIFY(file.open(QIODevice::WriteOnly));
+  file.write(text);
+}
 
 }  // namespace
 
@@ -211,6 +220,58 @@ class ToolWorkflowTest : public QObject {
     tool.slot_start();
     QCOMPARE(row->starts, 1);
     QCOMPARE(tool.state(), int(ToolBase::Idle));
+  }
+
+  void workflowWindowTakesItsPathsAndSettingsFromProjects() {
+    QTemporaryDir dir;
+    const QString folder = dir.path();
+    QDir().mkpath(folder + "/Internal/Orientations");
+    QDir().mkpath(folder + "/Internal/Images/Color");
+    writeText(folder + "/Internal/Lists/point_cloud_raw_list.txt", "a.las\n");
+    writeText(folder + "/Internal/Lists/lidar_list.txt", "\n  \nlidar.las\n");
+    vx::VEXAProject source;
+    source.setCorrectionShapefile("Internal/Editor/CorrectionShape.shp");
+    source.setTileSize(42);
+    source.saveProjectFile((folder + "/Project.vpr").toStdString());
+    auto project = std::make_shared<vx::VEXAProject>();
+    project->loadProjectFile((folder + "/Project.vpr").toStdString());
+
+    qvx::tool::ToolBaseModuleWorkflow tool(nullptr, true);
+    auto dsm = std::make_shared<ScriptedFrame>("DSM", vx::steps::DSM, 0);
+    auto ortho = std::make_shared<ScriptedFrame>("True Ortho", vx::steps::TrueOrtho, 0);
+    ortho->uncheck();
+    tool.addModule(dsm);
+    tool.addModule(ortho);
+    QCOMPARE(tool.state(), int(ToolBase::Idle));
+    const QDateTime before = QDateTime::currentDateTime();
+    tool.initFromProject(project);
+    const auto shown = [](qvx::tool::DataInputField* field) { return QDir::cleanPath(field->value()); };
+    QCOMPARE(shown(tool.orientationField()), QDir::cleanPath(folder + "/Internal/Orientations"));
+    QCOMPARE(shown(tool.imagesField()), QDir::cleanPath(folder + "/Internal/Images/Color"));
+    QCOMPARE(shown(tool.input3dField()), QDir::cleanPath(folder + "/Internal/Lists/point_cloud_raw_list.txt"));
+    QCOMPARE(shown(tool.lidarField()), QDir::cleanPath(folder + "/Internal/Lists/lidar_list.txt"));
+    QCOMPARE(tool.correctionField()->value(), QString("Internal/Editor/CorrectionShape.shp"));
+    // A dated output folder inside the project, to the second.
+    const QString output = QDir::cleanPath(tool.outputField()->value());
+    QVERIFY2(output.startsWith(QDir::cleanPath(folder) + "/VEXA-" + before.toString("yy-MM-dd-")), qPrintable(output));
+    QCOMPARE(QFileInfo(output).fileName().size(), QString("VEXA-yy-MM-dd-hh-mm-ss").size());
+
+    // Loading settings adopts them, in mode 2, with the steps following the rows' check boxes.
+    QSignalSpy loaded(&tool, &qvx::tool::ToolBaseModuleWorkflow::signal_settingsLoaded);
+    tool.setSettingsFileChooser([&] { return folder + "/Project.vpr"; });
+    tool.slot_loadSettings();
+    QVERIFY(loaded.wait());
+    QCOMPARE(tool.project()->tileSize(), 42.0);
+    QCOMPARE(tool.project()->modeValue(), 2);
+    QVERIFY(tool.project()->isStepActive(vx::steps::DSM));
+    QVERIFY(!tool.project()->isStepActive(vx::steps::TrueOrtho));
+
+    // A file that is no project leaves the tool's settings as they were.
+    writeText(folder + "/broken.vpr", "<VEXAProject><version>2</version><tileSize>x</tileSize>");
+    tool.setSettingsFileChooser([&] { return folder + "/broken.vpr"; });
+    tool.slot_loadSettings();
+    QVERIFY(loaded.wait());
+    QCOMPARE(tool.project()->tileSize(), 42.0);
   }
 };
 

@@ -1,4 +1,4 @@
-#include "tools/BusyScreen.h"
+#include "tools/run/BusyScreen.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>

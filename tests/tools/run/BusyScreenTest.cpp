@@ -1,5 +1,5 @@
 #include "img/images/Images.h"
-#include "tools/BusyScreen.h"
+#include "tools/run/BusyScreen.h"
 
 #include <QLabel>
 #include <QMovie>
