@@ -1,13 +1,10 @@
 #include "vx/VEXAProject.h"
 
 #include <boost/nowide/convert.hpp>
-#include <cmath>
-#include <sstream>
 #include <stdexcept>
 #include <system_error>
 
 #include "ProjectReader.h"
-#include "SettingsTable.h"
 #include "SettingsXml.h"
 
 namespace vx {
