@@ -13,7 +13,6 @@ class ConfigurableCtrlFormWidget : public QFrame {
  public:
   explicit ConfigurableCtrlFormWidget(CtrlParameter* row, QWidget* parent = nullptr);
 
-  CtrlParameter* row() const { return m_row; }
   QToolButton* configureButton() const { return m_button; }
 
  signals:

@@ -58,7 +58,6 @@ class CtrlParameter : public QFrame {
   void slot_updateUi();
 
  protected:
-  QHBoxLayout* rowLayout() const { return m_layout; }
   void addEditor(QWidget* editor, int stretch = 1);
 
   // Runs `store`; when it throws, shows "Error: " and the reason (or `fallbackError` for anything

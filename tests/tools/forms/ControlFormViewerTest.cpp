@@ -113,6 +113,19 @@ class ControlFormViewerTest : public QObject {
     QCOMPARE(asked, 0);
     QVERIFY(t.project->cesiumDracoCompression());
     QVERIFY(!QFile::exists(t.projectFile()));  // a tool's project lives in memory
+
+    // A caller that has asked already tells the dialog to skip the question.
+    FormTestProject finished(true);
+    ControlFormViewer skipping(finished.project, false, FormSetting::WorkflowTool);
+    skipping.setResetAsker([&](const QString&) {
+      ++asked;
+      return false;
+    });
+    skipping.setSkipResetQuestion(true);
+    click(draco(skipping));
+    skipping.on_buttonAccept_clicked();
+    QCOMPARE(asked, 0);
+    QVERIFY(finished.project->cesiumDracoCompression());
   }
 
   void cancelAndResetLeaveTheProjectAsItWas() {
