@@ -108,7 +108,12 @@ void MeshViewer::on_processingFinished(int) {
 }
 
 void MeshViewer::updateProcessingMenu() {
-  for (QAction* action : processingMenu_->actions()) action->setEnabled(project_ && !processing_);
+  const bool enabled = project_ && !processing_;
+  for (QAction* action : processingMenu_->actions()) {
+    action->setEnabled(enabled);
+    if (action->menu())
+      for (QAction* step : action->menu()->actions()) step->setEnabled(enabled);
+  }
 }
 
 void MeshViewer::endProcessing() {
