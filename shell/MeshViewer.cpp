@@ -87,6 +87,10 @@ MeshViewer::MeshViewer(QWidget* parent) : QWidget(parent), ui_(new Ui::MeshViewe
   heightRangeSelector_ = new RangeSelector(ui_->frame_3);
   heightRangeSelector_->setObjectName(QStringLiteral("heightRangeSelector"));
   heightRangeSelector_->setToolTip(QStringLiteral("Height range of the colouring by height"));
+  // The title bar must not make the window wider or taller than before: the selector takes the
+  // room that is left.
+  heightRangeSelector_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+  heightRangeSelector_->setMaximumSize(420, ui_->buttonPanel->sizeHint().height());
   ui_->horizontalLayout->insertWidget(ui_->horizontalLayout->indexOf(ui_->buttonPanel), heightRangeSelector_);
 
   auto* viewLayout = new QVBoxLayout(ui_->viewWidget);

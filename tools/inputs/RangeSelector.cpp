@@ -13,6 +13,7 @@
 namespace {
 constexpr double kSpinLimit = 1e9;
 constexpr int kBarHeight = 16;
+constexpr int kSpinWidth = 70;
 constexpr int kStripHeight = 4;
 
 // The strip along which the arrows move, drawn in the colours of the height map it controls.
@@ -39,6 +40,9 @@ QDoubleSpinBox* makeSpinBox(const char* name, const QString& tip, QWidget* paren
   box->setDecimals(2);
   box->setButtonSymbols(QAbstractSpinBox::NoButtons);
   box->setKeyboardTracking(false);
+  // Sized for heights, not for the widest value the box takes: the selector sits in a title bar.
+  box->setMinimumWidth(kSpinWidth / 2);
+  box->setMaximumWidth(kSpinWidth);
   return box;
 }
 }  // namespace
@@ -51,7 +55,7 @@ RangeSelector::RangeSelector(QWidget* parent) : QWidget(parent) {
   bar_ = new RangeBar(this);
   bar_->setObjectName(QStringLiteral("bar"));
   bar_->setFixedHeight(kBarHeight);
-  bar_->setMinimumWidth(100);
+  bar_->setMinimumWidth(40);
   bar_->installEventFilter(this);
   minArrow_ = new DragArrow(bar_);
   minArrow_->setObjectName(QStringLiteral("arrowMin"));
@@ -62,6 +66,8 @@ RangeSelector::RangeSelector(QWidget* parent) : QWidget(parent) {
   auto_->setObjectName(QStringLiteral("buttonAuto"));
   auto_->setCheckable(true);
   auto_->setChecked(true);
+  auto_->setMinimumWidth(36);
+  auto_->setMaximumWidth(48);
 
   auto* layout = new QHBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);

@@ -6,9 +6,11 @@
 #include <QPushButton>
 #include <QTextBlock>
 #include <QTextCursor>
-#include <QTextEdit>
+#include <QPlainTextEdit>
 #include <QTimer>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 #include "vx/Steps.h"
 
@@ -32,11 +34,11 @@ TextTerminal::TextTerminal(QWidget* parent) : QWidget(parent) {
   infoBox_->setObjectName(QStringLiteral("InfoBox"));
   for (QCheckBox* box : {errorBox_, warningBox_, infoBox_}) box->setChecked(true);
 
-  view_ = new QTextEdit(this);
+  view_ = new QPlainTextEdit(this);
   view_->setObjectName(QStringLiteral("textEdit"));
   view_->setReadOnly(true);
   view_->setUndoRedoEnabled(false);
-  view_->document()->setMaximumBlockCount(kMaxLines);
+  view_->setLineWrapMode(QPlainTextEdit::NoWrap);
 
   auto* bar = new QHBoxLayout;
   bar->addWidget(title);
@@ -74,17 +76,20 @@ void TextTerminal::flush() {
   flushTimer_->stop();
   if (!lines_.hasPending()) return;
   const QVector<TerminalLines::Line> lines = lines_.take();
+  // Lines that would fall off the top at once are not written at all.
+  const int first = std::max(0, lines.size() - kMaxLines);
   QTextDocument* document = view_->document();
   QTextCursor cursor(document);
-  cursor.movePosition(QTextCursor::End);
   cursor.beginEditBlock();
-  bool first = document->isEmpty();
-  // One insert per run of lines of one colour; each line is its own block so that the block cap
-  // counts lines.
+  if (first > 0) document->clear();
+  cursor.setPosition(document->characterCount() - 1);
+  bool empty = document->isEmpty();
+  // One insert per run of lines of one colour; each line is its own block so that the cap counts
+  // lines.
   QString run;
-  for (int i = 0; i < lines.size(); ++i) {
-    if (!first) run += QChar::ParagraphSeparator;
-    first = false;
+  for (int i = first; i < lines.size(); ++i) {
+    if (!empty) run += QChar::ParagraphSeparator;
+    empty = false;
     run += lines[i].text;
     if (i + 1 == lines.size() || lines[i + 1].kind != lines[i].kind) {
       QTextCharFormat format;
@@ -93,9 +98,16 @@ void TextTerminal::flush() {
       run.clear();
     }
   }
+  // The document's own block cap walks the removed blocks one by one and lays each out; removing
+  // them as one selection does not.
+  const int excess = document->blockCount() - kMaxLines;
+  if (excess > 0) {
+    QTextCursor top(document);
+    top.setPosition(document->findBlockByNumber(excess).position(), QTextCursor::KeepAnchor);
+    top.removeSelectedText();
+  }
   cursor.endEditBlock();
   view_->moveCursor(QTextCursor::End);
-  view_->ensureCursorVisible();
 }
 
 void TextTerminal::append(TerminalLines::Kind kind, const QString& msg, int process) {

@@ -10,7 +10,7 @@
 #include "tools/run/TerminalLines.h"
 
 class QCheckBox;
-class QTextEdit;
+class QPlainTextEdit;
 class QTimer;
 
 class TextTerminal : public QWidget {
@@ -41,7 +41,7 @@ class TextTerminal : public QWidget {
  private:
   void append(TerminalLines::Kind kind, const QString& msg, int process);
 
-  QTextEdit* view_;
+  QPlainTextEdit* view_;
   QCheckBox* errorBox_;
   QCheckBox* warningBox_;
   QCheckBox* infoBox_;

@@ -1,14 +1,14 @@
 #include <QCheckBox>
 #include <QPushButton>
 #include <QTextBlock>
-#include <QTextEdit>
+#include <QPlainTextEdit>
 #include <QtTest>
 
 #include "tools/run/TerminalLines.h"
 #include "tools/run/TextTerminal.h"
 
 namespace {
-QTextDocument* documentOf(TextTerminal& terminal) { return terminal.findChild<QTextEdit*>("textEdit")->document(); }
+QTextDocument* documentOf(TextTerminal& terminal) { return terminal.findChild<QPlainTextEdit*>("textEdit")->document(); }
 
 // Foreground colour of each non-empty line in the view.
 QVector<QColor> lineColours(TextTerminal& terminal) {
@@ -31,6 +31,7 @@ class TextTerminalTest : public QObject {
   void clearAndStateZero();
   void startedModuleNamesTheStep();
   void floodKeepsOrderAndTheNewestLines();
+  void oneBigFlushKeepsTheNewestLines();
 };
 
 void TextTerminalTest::indentationFollowsTheProcessCode() {
@@ -136,6 +137,25 @@ void TextTerminalTest::floodKeepsOrderAndTheNewestLines() {
     QVERIFY2(n == previous + 1 || previous == -1, qPrintable(QString("%1 after %2").arg(n).arg(previous)));
     previous = n;
   }
+}
+
+void TextTerminalTest::oneBigFlushKeepsTheNewestLines() {
+  TextTerminal terminal;
+  terminal.on_infoMsg("old", 0);
+  terminal.flush();
+  for (int i = 0; i < 30000; ++i) terminal.on_infoMsg(QString::number(i), 0);
+  terminal.flush();
+  QTextDocument* document = documentOf(terminal);
+  const int kept = document->blockCount();
+  QVERIFY(kept >= 10000 && kept < 30000);
+  QCOMPARE(document->firstBlock().text(), QString(">>\t%1").arg(30000 - kept));
+  QCOMPARE(document->lastBlock().text(), QString(">>\t29999"));
+  // Later lines push the oldest out without changing how many are kept.
+  terminal.on_warningMsg("next", 0);
+  terminal.flush();
+  QCOMPARE(document->blockCount(), kept);
+  QCOMPARE(document->firstBlock().text(), QString(">>\t%1").arg(30001 - kept));
+  QCOMPARE(lineColours(terminal).last(), QColor(255, 140, 0));
 }
 
 QTEST_MAIN(TextTerminalTest)
