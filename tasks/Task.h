@@ -31,6 +31,7 @@ class Task : public QObject {
 
   // The same object for every job of the task, so receivers of its progress connect once.
   Feedback* feedback() { return &feedback_; }
+  // Applies to the running job; the next start() begins uncancelled.
   void cancel() { feedback_.cancel(); }
   bool isCanceled() const { return feedback_.isCanceled(); }
   // From start until finished() has been delivered, not merely until the job has returned: a job

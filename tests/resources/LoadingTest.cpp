@@ -6,6 +6,7 @@
 #include <osg/MatrixTransform>
 
 #include "resources/DataBase.h"
+#include "resources/DataLoader.h"
 #include "me/ForceLODPagedLOD.h"
 #include "resources/MeshTree.h"
 #include "resources/MeshTreeGroup.h"
@@ -189,6 +190,31 @@ class LoadingTest : public QObject {
     // The next load works as usual.
     QVERIFY(loadAndWait(dataBase, [&] { dataBase.loadFiles({plainOther_}); }));
     QCOMPARE(itemsOf(dataBase).size(), 1);
+  }
+
+  // The busy screen's Cancel reaches the loader through its feedback, which also carries progress.
+  void theLoaderReportsProgressPerFile() {
+    QList<std::shared_ptr<QFileInfo>> files;
+    for (const QString& path : {plainA_, garbage_, plainB_}) files.append(std::make_shared<QFileInfo>(path));
+    MeshTree::DataLoader loader(files);
+    QList<double> progress;
+    connect(loader.feedback(), &tasks::Feedback::progressChanged, this,
+            [&progress](double percent) { progress.append(percent); });
+    QSignalSpy finished(&loader, &MeshTree::DataLoader::signal_finished);
+    loader.start();
+    QVERIFY(finished.wait(60000));
+    QCOMPARE(progress, QList<double>({100.0 / 3, 200.0 / 3, 100.0}));
+    QCOMPARE(loader.results().size(), 2);
+    QCOMPARE(loader.loadedFiles(), QList<std::shared_ptr<QFileInfo>>({files[0], files[2]}));
+    QCOMPARE(loader.failures(), QStringList({"Could not read file: " + native(garbage_)}));
+
+    MeshTree::DataLoader cancelled(files);
+    QSignalSpy cancelledFinished(&cancelled, &MeshTree::DataLoader::signal_finished);
+    cancelled.start();
+    cancelled.feedback()->cancel();
+    QVERIFY(cancelled.isCancelled());
+    QVERIFY(cancelledFinished.wait(60000));
+    QVERIFY(cancelled.results().size() < 3);
   }
 
   void plainMeshesArePagedInThroughAWrapper() {
