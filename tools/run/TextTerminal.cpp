@@ -39,6 +39,8 @@ TextTerminal::TextTerminal(QWidget* parent) : QWidget(parent) {
   view_->setReadOnly(true);
   view_->setUndoRedoEnabled(false);
   view_->setLineWrapMode(QPlainTextEdit::NoWrap);
+  // The indentation by process level is a few tabs: keep each one narrow.
+  view_->setTabStopDistance(view_->fontMetrics().horizontalAdvance(QLatin1Char(' ')) * 4);
 
   auto* bar = new QHBoxLayout;
   bar->addWidget(title);
