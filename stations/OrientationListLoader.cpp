@@ -2,9 +2,6 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QFutureWatcher>
-#include <QThreadPool>
-#include <QtConcurrent>
 
 #include "tasks/Task.h"
 

@@ -72,15 +72,15 @@ Directive parse(const char* text, size_t begin) {
 // printf of one value through a directive built here from parsed parts only.
 template <typename T>
 std::string printOne(const Directive& d, char conversion, const char* length, T value) {
-  std::string spec = "%" + d.flags;
-  if (d.width >= 0) spec += std::to_string(d.width);
-  if (d.precision >= 0) spec += "." + std::to_string(d.precision);
-  spec += length;
-  spec += conversion;
-  const int size = std::snprintf(nullptr, 0, spec.c_str(), value);
+  std::string directive = "%" + d.flags;
+  if (d.width >= 0) directive += std::to_string(d.width);
+  if (d.precision >= 0) directive += "." + std::to_string(d.precision);
+  directive += length;
+  directive += conversion;
+  const int size = std::snprintf(nullptr, 0, directive.c_str(), value);
   if (size < 0) return {};
   std::vector<char> buffer(static_cast<size_t>(size) + 1);
-  std::snprintf(buffer.data(), buffer.size(), spec.c_str(), value);
+  std::snprintf(buffer.data(), buffer.size(), directive.c_str(), value);
   return std::string(buffer.data(), static_cast<size_t>(size));
 }
 
