@@ -42,7 +42,7 @@ struct HelperPool::Helper {
     }
   }
 
-  static std::unique_ptr<Helper> start(const QString& program) {
+  static std::unique_ptr<Helper> start(const QString& program, int cpuBudgetMs) {
     int sockets[2];
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, sockets) != 0) return nullptr;
     posix_spawn_file_actions_t actions;
@@ -50,7 +50,10 @@ struct HelperPool::Helper {
     posix_spawn_file_actions_adddup2(&actions, sockets[1], STDIN_FILENO);
     posix_spawn_file_actions_adddup2(&actions, sockets[1], STDOUT_FILENO);
     const QByteArray path = QFile::encodeName(program);
-    char* argv[] = {const_cast<char*>(path.constData()), nullptr};
+    QByteArray budgetOption = "--cpu-budget-ms";
+    QByteArray budget = QByteArray::number(cpuBudgetMs);
+    char* argv[] = {const_cast<char*>(path.constData()), cpuBudgetMs > 0 ? budgetOption.data() : nullptr,
+                    budget.data(), nullptr};
     pid_t pid = -1;
     const int failed = ::posix_spawn(&pid, path.constData(), &actions, nullptr, argv, environ);
     posix_spawn_file_actions_destroy(&actions);
@@ -103,13 +106,13 @@ struct HelperPool::Helper {
 
 // No isolation on this platform yet: every file is read in the editor's process.
 struct HelperPool::Helper {
-  static std::unique_ptr<Helper> start(const QString&) { return nullptr; }
+  static std::unique_ptr<Helper> start(const QString&, int) { return nullptr; }
 };
 
 #endif
 
-HelperPool::HelperPool(QString program, int size, int timeoutMs)
-    : program_(std::move(program)), size_(size < 1 ? 1 : size), timeoutMs_(timeoutMs) {}
+HelperPool::HelperPool(QString program, int size, int timeoutMs, int cpuBudgetMs)
+    : program_(std::move(program)), size_(size < 1 ? 1 : size), timeoutMs_(timeoutMs), cpuBudgetMs_(cpuBudgetMs) {}
 
 HelperPool::~HelperPool() = default;
 
@@ -136,7 +139,7 @@ std::unique_ptr<HelperPool::Helper> HelperPool::acquire() {
   ++running_;
   ++started_;
   lock.unlock();
-  std::unique_ptr<Helper> helper = Helper::start(program_);
+  std::unique_ptr<Helper> helper = Helper::start(program_, cpuBudgetMs_);
   if (!helper) release(nullptr);
   return helper;
 }
@@ -164,6 +167,12 @@ Verdict HelperPool::check(const QString& path, const QString& copyTo) {
   const QString request = copyTo.isEmpty() ? path : path + '\t' + copyTo;
   switch (helper->ask(request, allowedMs, answer)) {
     case Helper::Outcome::Answered:
+      if (answer == "slow") {
+        verdict.state = Verdict::Bad;
+        verdict.message = "File takes more than " + QString::number(cpuBudgetMs_ / 1000.0) +
+                          " s of work to read, left out: " + shown;
+        break;
+      }
       verdict.state = answer == "ok" ? Verdict::Good : Verdict::Bad;
       if (verdict.isBad()) verdict.message = "Could not read file, left out: " + shown;
       if (!verdict.isBad()) verdict.readInstead = copyTo;
@@ -179,7 +188,7 @@ Verdict HelperPool::check(const QString& path, const QString& copyTo) {
                         " s to read, left out: " + shown;
       break;
   }
-  // The helper goes down with the file; the next check starts a new one.
+  // The helper went down with the file (or ended after a slow read); the next check starts a new one.
   helper.reset();
   release(nullptr);
 #endif

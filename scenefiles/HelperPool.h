@@ -12,13 +12,15 @@
 namespace scenefiles {
 
 // Helper processes that read scene files on the editor's behalf: one path per line on their
-// standard input, one verdict per line on their standard output ("ok" or "unreadable"). A helper
-// that dies or does not answer in time was taken down by the file; it is killed and the next
+// standard input, one verdict per line on their standard output ("ok", "unreadable", or "slow" when
+// the read outran its processor-time budget and the helper ended). A helper that dies or does not
+// answer in time was taken down by the file; it is killed and the next
 // check starts a new one. At most `size` helpers run, each serving one check at a time, so
 // reading threads check in parallel.
 class HelperPool {
  public:
-  HelperPool(QString program, int size, int timeoutMs);
+  // `cpuBudgetMs` (0: none) is the processor time a small file's read may take in a helper.
+  HelperPool(QString program, int size, int timeoutMs, int cpuBudgetMs = 0);
   ~HelperPool();
   HelperPool(const HelperPool&) = delete;
   HelperPool& operator=(const HelperPool&) = delete;
@@ -39,6 +41,7 @@ class HelperPool {
   const QString program_;
   const int size_;
   const int timeoutMs_;
+  const int cpuBudgetMs_;
   mutable std::mutex mutex_;
   std::condition_variable idleChanged_;
   std::vector<std::unique_ptr<Helper>> idle_;

@@ -37,7 +37,7 @@ SceneFileGuard::SceneFileGuard(const Settings& settings, QObject* parent)
     : QObject(parent),
       cacheFile_(settings.cacheFile),
       pool_(settings.helperProgram.isEmpty() ? defaultHelperProgram() : settings.helperProgram,
-            helperCount(settings.helpers), settings.timeoutMs) {
+            helperCount(settings.helpers), settings.timeoutMs, settings.cpuBudgetMs) {
   if (!cacheFile_.isEmpty()) cache_.load(cacheFile_);
 }
 
@@ -51,7 +51,7 @@ bool SceneFileGuard::saveCache() { return cacheFile_.isEmpty() || cache_.save(ca
 Verdict SceneFileGuard::check(const QString& path) {
   const QString problem = precheck(path);
   if (!problem.isEmpty()) {
-    const Verdict refused{Verdict::Bad, problem};
+    const Verdict refused{Verdict::Bad, problem, {}};
     report(QFileInfo(path).absoluteFilePath(), refused);
     return refused;
   }

@@ -32,6 +32,9 @@ class SceneFileGuard : public QObject {
     int helpers = 0;  // 0: one per core, at least four (the pager and the loaders read at once)
     // What reading a small file may take before it counts as hanging; more for larger files.
     int timeoutMs = 10000;
+    // Processor time a small file's read may take in a helper (0: no limit but the timeout); more
+    // for larger files. Unlike the timeout it does not grow with the machine's load.
+    int cpuBudgetMs = 0;
   };
 
   explicit SceneFileGuard(const Settings& settings, QObject* parent = nullptr);

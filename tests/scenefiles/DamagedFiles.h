@@ -19,6 +19,9 @@ bool makeFifo(const QString& path);
 // A valid ASCII PLY whose second face names a vertex that does not exist.
 void writePlyWithBadIndex(const QString& path);
 void writeGoodPly(const QString& path);
+// A 273-byte index file (an index with one range duplicated) on which the binary reader spins
+// without end: it keeps reading a count past the end of its stream.
+void writeSpinningIndex(const QString& path);
 void writeGoodObj(const QString& path);
 
 }  // namespace damaged

@@ -1,3 +1,4 @@
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QtConcurrent>
 #include <QtTest>
@@ -110,6 +111,58 @@ class SceneFileGuardTest : public QObject {
       QVERIFY(guard.check(cut).state != Verdict::Unchecked);
     }
     QCOMPARE(guard.check(good_).state, Verdict::Good);
+  }
+
+  // A reader that spins is ended by its processor-time budget, not by the much longer timeout,
+  // and good files still pass within that budget, the first read loading the reader included.
+  void aSpinningReadEndsWithinItsCpuBudget() {
+#ifndef __linux__
+    QSKIP("processor-time budgets are set on Linux");
+#else
+    SceneFileGuard::Settings settings = settingsWith({});
+    settings.helpers = 1;
+    settings.cpuBudgetMs = 300;
+    SceneFileGuard guard(settings);
+    QSignalSpy bad(&guard, &SceneFileGuard::signal_badFile);
+    QCOMPARE(guard.check(good_).state, Verdict::Good);
+
+    const QString spinning = dir_.filePath("spin/Mesh.osgb");
+    damaged::writeSpinningIndex(spinning);
+    QCOMPARE(guard.check(spinning).state, Verdict::Bad);
+    QCOMPARE(bad.count(), 1);
+    QVERIFY2(bad.at(0).at(0).toString().contains("of work"), qPrintable(bad.at(0).at(0).toString()));
+    QVERIFY(bad.at(0).at(0).toString().contains(QDir::toNativeSeparators(spinning)));
+
+    const QString copy = dir_.filePath("mesh2/Tile_0_0/Tile_0_0.osgb");
+    QDir().mkpath(QFileInfo(copy).absolutePath());
+    QVERIFY(QFile::copy(good_, copy));
+    QCOMPARE(guard.check(copy).state, Verdict::Good);
+    QCOMPARE(guard.startedHelpers(), 2);
+#endif
+  }
+
+  // A helper spinning on a file when the editor dies must not spin on for ever.
+  void aSpinningHelperEndsWithItsEditor() {
+#ifndef __linux__
+    QSKIP("helpers follow their parent on Linux");
+#else
+    const QString spinning = dir_.filePath("orphan/Mesh.osgb");
+    damaged::writeSpinningIndex(spinning);
+    // The shell stands for the editor: it starts the helper on the file and dies.
+    QProcess editor;
+    editor.start("/bin/sh", {"-c", "(printf '%s\\n' \"$1\"; sleep 60) | \"$2\" & echo $!; sleep 1", "sh", spinning,
+                             SceneFileGuard::defaultHelperProgram()});
+    QVERIFY(editor.waitForFinished(10000));
+    const QString pid = QString::fromUtf8(editor.readAllStandardOutput()).trimmed();
+    QVERIFY(!pid.isEmpty());
+    const auto running = [&pid] {
+      QFile stat("/proc/" + pid + "/stat");
+      if (!stat.open(QIODevice::ReadOnly)) return false;
+      const QList<QByteArray> fields = stat.readAll().split(')').value(1).trimmed().split(' ');
+      return fields.value(0) != "Z";
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(!running(), 10000);
+#endif
   }
 
   // A few bytes may claim hundreds of millions of vertices; the reader then fills gigabytes before
