@@ -55,25 +55,23 @@ void MeshViewer::wireProcessing() {
   QAction* full = processingMenu_->addAction(QStringLiteral("Full run"));
   connect(full, &QAction::triggered, this, [this] { startProcessing(kFullRun); });
 
-  // The runner emits on its worker thread.
-  const auto queued = Qt::QueuedConnection;
+  // The runner emits on this thread, in batches, its end after its last message.
   VexaProcess* runner = processRunner_;
   connect(runner, &VexaProcess::signal_started, this, [this] {
     terminal_->setState(0);
     progressMonitor_->setState(2);
-  }, queued);
-  connect(runner, &VexaProcess::signal_finished, this, &MeshViewer::on_processingFinished, queued);
-  connect(runner, &VexaProcess::signal_progressVexaTime, progressMonitor_, &ProgressMonitor::on_mainProgressAndTime,
-          queued);
-  connect(runner, &VexaProcess::signal_newSubprocess, progressMonitor_, &ProgressMonitor::on_setSubprocessName, queued);
-  connect(runner, &VexaProcess::signal_infoMsg, terminal_, &TextTerminal::on_infoMsg, queued);
+  });
+  connect(runner, &VexaProcess::signal_finished, this, &MeshViewer::on_processingFinished);
+  connect(runner, &VexaProcess::signal_progressVexaTime, progressMonitor_, &ProgressMonitor::on_mainProgressAndTime);
+  connect(runner, &VexaProcess::signal_newSubprocess, progressMonitor_, &ProgressMonitor::on_setSubprocessName);
+  connect(runner, &VexaProcess::signal_infoMsg, terminal_, &TextTerminal::on_infoMsg);
   connect(runner, &VexaProcess::signal_warningMsg, terminal_,
-          [this](QString msg, int step, int) { terminal_->on_warningMsg(msg, step); }, queued);
-  connect(runner, &VexaProcess::signal_errorMsg, terminal_, &TextTerminal::on_errorMsg, queued);
-  connect(runner, &VexaProcess::signal_errorMsg, this, &MeshViewer::slot_error, queued);
-  connect(runner, &VexaProcess::signal_longInfoMsg, this, [](QString notice) { qvx::informationBox(notice); }, queued);
-  connect(runner, &VexaProcess::signal_startedModule, terminal_, &TextTerminal::on_startedModule, queued);
-  connect(runner, &VexaProcess::signal_finishedModule, terminal_, &TextTerminal::on_finishedModule, queued);
+          [this](QString msg, int step, int) { terminal_->on_warningMsg(msg, step); });
+  connect(runner, &VexaProcess::signal_errorMsg, terminal_, &TextTerminal::on_errorMsg);
+  connect(runner, &VexaProcess::signal_errorMsg, this, &MeshViewer::slot_error);
+  connect(runner, &VexaProcess::signal_longInfoMsg, this, [](QString notice) { qvx::informationBox(notice); });
+  connect(runner, &VexaProcess::signal_startedModule, terminal_, &TextTerminal::on_startedModule);
+  connect(runner, &VexaProcess::signal_finishedModule, terminal_, &TextTerminal::on_finishedModule);
   // The start/pause button: unchecking cancels, checking starts the last run again.
   connect(progressMonitor_, &ProgressMonitor::signal_Cancel, runner, &VexaProcess::cancelProcessing);
   connect(progressMonitor_, &ProgressMonitor::signal_Ok, this, [this] { startProcessing(lastTarget_); });

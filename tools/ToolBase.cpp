@@ -162,6 +162,8 @@ void ToolBase::runNextModule() {
 void ToolBase::slot_moduleFinished(int retval) {
   // A row's end outside a run (or from a row that is not the current one) changes nothing.
   if (m_state != Running || m_current == m_modules.end() || sender() != m_current->get()) return;
+  // The module's last lines and errors come before its end.
+  m_msgInterface->deliverPending();
   emit signal_updateUI();
   slot_busy(false, QString());
   if (retval != 0) {

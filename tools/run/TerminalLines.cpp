@@ -2,6 +2,8 @@
 
 #include <QDir>
 
+#include <algorithm>
+
 QColor TerminalLines::colour(Kind kind) {
   switch (kind) {
     case Error:
@@ -34,12 +36,18 @@ void TerminalLines::setAllFilters(bool on) {
 
 bool TerminalLines::add(Kind kind, const QString& msg, int process) {
   if (!filters_[kind]) return false;
-  pending_.append(Line{kind, format(msg, process)});
+  pending_.push_back(Line{kind, format(msg, process)});
+  if (pending_.size() > std::size_t(kMaxLines)) pending_.pop_front();
   return true;
 }
 
-QVector<TerminalLines::Line> TerminalLines::take() {
+QVector<TerminalLines::Line> TerminalLines::take(int count) {
   QVector<Line> lines;
-  lines.swap(pending_);
+  const int taken = std::min(count, int(pending_.size()));
+  lines.reserve(taken);
+  for (int i = 0; i < taken; ++i) {
+    lines.append(std::move(pending_.front()));
+    pending_.pop_front();
+  }
   return lines;
 }

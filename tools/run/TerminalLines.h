@@ -7,8 +7,14 @@
 #include <QString>
 #include <QVector>
 
+#include <deque>
+
 class TerminalLines {
  public:
+  // The terminal shows the newest lines only; older ones fall off the top, and lines waiting
+  // beyond this many would fall off at once. A run's log stays complete in the project's log file.
+  static constexpr int kMaxLines = 20000;
+
   enum Kind { Error, Warning, Info };
   struct Line {
     Kind kind;
@@ -26,13 +32,15 @@ class TerminalLines {
   void setFilter(Kind kind, bool on) { filters_[kind] = on; }
   void setAllFilters(bool on);
 
-  // Queues the line when its filter is on; returns whether it was queued.
+  // Queues the line when its filter is on; returns whether it was queued. Of the waiting lines the
+  // newest kMaxLines are kept.
   bool add(Kind kind, const QString& msg, int process);
-  QVector<Line> take();
-  bool hasPending() const { return !pending_.isEmpty(); }
+  // The oldest `count` waiting lines (all, by default).
+  QVector<Line> take(int count = kMaxLines);
+  bool hasPending() const { return !pending_.empty(); }
   void clearPending() { pending_.clear(); }
 
  private:
   bool filters_[3] = {true, true, true};
-  QVector<Line> pending_;
+  std::deque<Line> pending_;
 };

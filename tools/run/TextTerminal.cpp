@@ -15,10 +15,12 @@
 #include "vx/Steps.h"
 
 namespace {
-// Older lines fall off the top; a run's log stays complete in the project's log file.
-constexpr int kMaxLines = 20000;
+constexpr int kMaxLines = TerminalLines::kMaxLines;
 // Lines that arrive within this time are written together.
 constexpr int kFlushIntervalMs = 20;
+// Lines written in one turn of the event loop: a few milliseconds of work, so that a flood of
+// lines never keeps the window from painting and answering.
+constexpr int kLinesPerTurn = 400;
 }  // namespace
 
 TextTerminal::TextTerminal(QWidget* parent) : QWidget(parent) {
@@ -56,8 +58,10 @@ TextTerminal::TextTerminal(QWidget* parent) : QWidget(parent) {
 
   flushTimer_ = new QTimer(this);
   flushTimer_->setSingleShot(true);
-  flushTimer_->setInterval(kFlushIntervalMs);
-  connect(flushTimer_, &QTimer::timeout, this, &TextTerminal::flush);
+  connect(flushTimer_, &QTimer::timeout, this, [this] {
+    write(lines_.take(kLinesPerTurn));
+    if (lines_.hasPending()) flushTimer_->start(0);
+  });
 
   QMetaObject::connectSlotsByName(this);
 }
@@ -76,8 +80,10 @@ QString TextTerminal::plainText() {
 
 void TextTerminal::flush() {
   flushTimer_->stop();
-  if (!lines_.hasPending()) return;
-  const QVector<TerminalLines::Line> lines = lines_.take();
+  if (lines_.hasPending()) write(lines_.take());
+}
+
+void TextTerminal::write(const QVector<TerminalLines::Line>& lines) {
   // Lines that would fall off the top at once are not written at all.
   const int first = std::max(0, lines.size() - kMaxLines);
   QTextDocument* document = view_->document();
@@ -113,7 +119,7 @@ void TextTerminal::flush() {
 }
 
 void TextTerminal::append(TerminalLines::Kind kind, const QString& msg, int process) {
-  if (lines_.add(kind, msg, process) && !flushTimer_->isActive()) flushTimer_->start();
+  if (lines_.add(kind, msg, process) && !flushTimer_->isActive()) flushTimer_->start(kFlushIntervalMs);
 }
 
 void TextTerminal::on_errorMsg(QString msg, int process) { append(TerminalLines::Error, msg, process); }

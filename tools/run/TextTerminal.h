@@ -40,6 +40,7 @@ class TextTerminal : public QWidget {
 
  private:
   void append(TerminalLines::Kind kind, const QString& msg, int process);
+  void write(const QVector<TerminalLines::Line>& lines);
 
   QPlainTextEdit* view_;
   QCheckBox* errorBox_;

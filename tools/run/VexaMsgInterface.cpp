@@ -29,16 +29,22 @@ void VexaMsgInterface::receive(int code, const char* format, const double* doubl
   const int step = msg::stepOfCode(code);
   const QString text = StatusText::withBoostFormat(format, doubles, ints, string);
   if (!text.isEmpty()) {
-    if (type == msg::TYPE_INFO) emit signal_Info(text, step);
-    if (type == msg::TYPE_WARNING) emit signal_Warning(text, step);
-    if (type == msg::TYPE_ERROR) emit signal_Error(text, step);
+    if (type == msg::TYPE_INFO) relay_.post([this, text, step] { emit signal_Info(text, step); });
+    if (type == msg::TYPE_WARNING) relay_.post([this, text, step] { emit signal_Warning(text, step); });
+    if (type == msg::TYPE_ERROR) relay_.post([this, text, step] { emit signal_Error(text, step); });
     return;
   }
   if (type == msg::TYPE_PROCESS_STARTED) {
-    emit signal_ProcessStarted(QString::fromStdString(msg::stepName(step)));
+    const QString name = QString::fromStdString(msg::stepName(step));
+    relay_.post([this, name] { emit signal_ProcessStarted(name); });
   } else if (type == msg::TYPE_PROGRESS && doubles) {
     const int percentage = StatusText::saturated(std::floor(doubles[0] * 100));
-    qDebug() << "Progress: " << step << percentage;
-    emit signal_ProgressInfo(percentage, StatusText::saturated(doubles[2]), step);
+    const int remaining = StatusText::saturated(doubles[2]);
+    relay_.post(
+        [this, percentage, remaining, step] {
+          qDebug() << "Progress: " << step << percentage;
+          emit signal_ProgressInfo(percentage, remaining, step);
+        },
+        step);
   }
 }

@@ -13,6 +13,10 @@ namespace {
 
 namespace msg = vx::MSG;
 
+// Relay keys of the overall progress; the progress of a step is keyed by its message step code.
+constexpr int kOverallKey = -2;
+constexpr int kOverallTimeKey = -3;
+
 using Call = int (vx::VEXA::*)(vx::VEXAProject&);
 
 // The engine call of each step, in step order.
@@ -55,7 +59,7 @@ void VexaProcess::run() {
   active_ = true;
   predictor_.reset();
   engine_->registerStatusCallback(&VexaProcess::callback, this);
-  emit signal_started();
+  relay_.post([=] { emit signal_started(); });
   running_ = true;
   engine_->resetCancel();
   int result = vx::VEXA::kInvalidInput;
@@ -64,15 +68,19 @@ void VexaProcess::run() {
     proxy->setData(*project_);
     monitor_.connectProxy(proxy);
     monitorConnected_ = true;
-    if (!proxy->isOpen()) emit signal_warningMsg(QString::fromStdString(proxy->error()), 0, 0);
+    if (!proxy->isOpen()) {
+      const QString problem = QString::fromStdString(proxy->error());
+      relay_.post([=] { emit signal_warningMsg(problem, 0, 0); });
+    }
     result = runSteps();
   } else {
-    emit signal_errorMsg(QStringLiteral("There is no project to process."), 0);
+    relay_.post([=] { emit signal_errorMsg(QStringLiteral("There is no project to process."), 0); });
   }
-  emit signal_finished(result);
   running_ = false;
   active_ = false;
   target_ = -1;
+  // Last: a run started at its end must find this one's state reset.
+  relay_.post([=] { emit signal_finished(result); });
 }
 
 int VexaProcess::runSteps() {
@@ -117,14 +125,14 @@ void VexaProcess::receive(int code, const char* format, const double* doubles, c
   const QString name = QString::fromStdString(msg::stepName(step));
 
   if (type == msg::TYPE_ERROR && step == msg::STEP_OVERALL && subCode == msg::SUB_OLD_PROJECT_STRUCTURE) {
-    emit signal_longInfoMsg(oldProjectStructureNotice() + text);
+    relay_.post([=] { emit signal_longInfoMsg(oldProjectStructureNotice() + text); });
     return;
   }
   if (type == msg::TYPE_ERROR || (type == msg::TYPE_INFO && step == msg::STEP_PROCESS && subCode == msg::SUB_NONE)) {
     running_ = false;
-    emit signal_progressVexa(0);
-    emit signal_progressStep(step, 0);
-    emit signal_cancelled();
+    relay_.post([=] { emit signal_progressVexa(0); }, kOverallKey);
+    relay_.post([=] { emit signal_progressStep(step, 0); }, step);
+    relay_.post([=] { emit signal_cancelled(); });
     active_ = false;
     target_ = -1;
     if (text.contains(QStringLiteral("Canceled by user"))) return;
@@ -132,44 +140,53 @@ void VexaProcess::receive(int code, const char* format, const double* doubles, c
 
   switch (type) {
     case msg::TYPE_PROCESS_STARTED:
-      emit signal_newSubprocess(name);
-      emit signal_progressStep(step, 0);
+      relay_.post([=] { emit signal_newSubprocess(name); });
+      relay_.post([=] { emit signal_progressStep(step, 0); }, step);
       moduleCheck(type, step);
       break;
     case msg::TYPE_INFO:
       if (!showInfo_) break;
-      emit signal_infoMsg(text, step);
+      relay_.post([=] { emit signal_infoMsg(text, step); });
       if (step == msg::STEP_PROCESS && subCode == msg::SUB_STATUS_UPDATED) {
-        emit signal_updatedProcessingStatus();
+        relay_.post([=] { emit signal_updatedProcessingStatus(); });
         return;
       }
       if (subCode == msg::SUB_NONE && msg::isModuleStep(step) && format &&
-          QByteArray(format).contains("Processing Tile") && ints)
-        emit signal_tileProgress(step, ints[0], ints[1]);
+          QByteArray(format).contains("Processing Tile") && ints) {
+        const int current = ints[0];
+        const int total = ints[1];
+        relay_.post([=] { emit signal_tileProgress(step, current, total); });
+      }
       subprojectCheck(step, subCode, text);
       break;
     case msg::TYPE_WARNING:
       if (!showWarnings_) break;
-      if (!text.isEmpty()) emit signal_warningMsg(name + QStringLiteral(": ") + text, step, code);
+      if (!text.isEmpty()) relay_.post([=] { emit signal_warningMsg(name + QStringLiteral(": ") + text, step, code); });
       subprojectCheck(step, subCode, text);
       break;
     case msg::TYPE_ERROR:
       if (!showErrors_) break;
-      if (!text.isEmpty()) emit signal_errorMsg(name + QStringLiteral(": ") + text, step);
+      if (!text.isEmpty()) relay_.post([=] { emit signal_errorMsg(name + QStringLiteral(": ") + text, step); });
       subprojectCheck(step, subCode, text);
       break;
     case msg::TYPE_PROGRESS: {
       if (!doubles) break;
       const int percentage = StatusText::saturated(std::ceil(doubles[0] * 100));
-      qDebug() << "PROGRESS: " << step << " percentage: " << percentage << doubles[1];
       const int mainStep = target_ == vx::steps::Analysis ? msg::STEP_ANALYSIS : msg::STEP_OVERALL;
       if (step == mainStep) {
         predictor_.addSample(doubles[0], doubles[1], 0);
-        emit signal_progressVexaTime(percentage, predictor_.remainingSeconds(0));
-        emit signal_progressVexa(percentage);
+        const int remaining = predictor_.remainingSeconds(0);
+        relay_.post([=] { emit signal_progressVexaTime(percentage, remaining); }, kOverallTimeKey);
+        relay_.post([=] { emit signal_progressVexa(percentage); }, kOverallKey);
         return;
       }
-      emit signal_progressStep(step, percentage);
+      const double elapsed = doubles[1];
+      relay_.post(
+          [=] {
+            qDebug() << "PROGRESS: " << step << " percentage: " << percentage << elapsed;
+            emit signal_progressStep(step, percentage);
+          },
+          step);
       subprojectCheck(step, subCode, text);
       break;
     }
@@ -184,20 +201,20 @@ void VexaProcess::receive(int code, const char* format, const double* doubles, c
 void VexaProcess::moduleCheck(int type, int step) {
   if (!msg::isModuleStep(step)) return;
   if (type == msg::TYPE_MODULE_FINISHED)
-    emit signal_finishedModule(step);
+    relay_.post([=] { emit signal_finishedModule(step); });
   else
-    emit signal_startedModule(step);
+    relay_.post([=] { emit signal_startedModule(step); });
 }
 
 void VexaProcess::subprojectCheck(int step, int subCode, const QString& text) {
   if (step == msg::STEP_SUBPROJECTS && subCode == msg::SUB_SUBPROJECTS_CREATED) {
-    emit signal_subprojectsCreated();
+    relay_.post([=] { emit signal_subprojectsCreated(); });
     return;
   }
   if (step != msg::STEP_SUBPROJECT_STATUS || text.isEmpty()) return;
   const QStringList parts = text.split(QLatin1Char(' '), Qt::SkipEmptyParts);
   if (parts.isEmpty()) return;
-  if (subCode == msg::SUB_SUBPROJECT_PENDING) emit signal_subprojectPending(parts.first());
-  if (subCode == msg::SUB_SUBPROJECT_STARTED) emit signal_subprojectStarted(parts.first());
-  if (subCode == msg::SUB_SUBPROJECT_FINISHED) emit signal_subprojectFinished(parts.first());
+  if (subCode == msg::SUB_SUBPROJECT_PENDING) relay_.post([=] { emit signal_subprojectPending(parts.first()); });
+  if (subCode == msg::SUB_SUBPROJECT_STARTED) relay_.post([=] { emit signal_subprojectStarted(parts.first()); });
+  if (subCode == msg::SUB_SUBPROJECT_FINISHED) relay_.post([=] { emit signal_subprojectFinished(parts.first()); });
 }

@@ -2,7 +2,8 @@
 
 // The main window's processing runner: runs a whole project up to a chosen step on a worker
 // thread (a QRunnable on the global pool) and turns the engine's status messages into signals.
-// The signals leave the worker thread; connect widgets to them queued.
+// The signals are emitted on the runner's thread in batches (see tasks::Relay), signal_finished
+// after every message of the run; of a run of progress messages only the newest is emitted.
 
 #include <QObject>
 #include <QRunnable>
@@ -11,6 +12,7 @@
 #include <atomic>
 #include <memory>
 
+#include "tasks/Relay.h"
 #include "tools/run/ProcessTimePredictor.h"
 #include "vx/Steps.h"
 #include "vxdb/Monitor.h"
@@ -57,9 +59,6 @@ class VexaProcess : public QObject, public QRunnable {
   void signal_longInfoMsg(QString msg);
   void signal_newSubprocess(QString name);
   void signal_updatedProcessingStatus();
-  void signal_ProcessingModuleStarted();
-  void signal_ProcessingModuleFinished();
-  void signal_NoCancel(bool lockCancel);
   void signal_finishedModule(int module);
   void signal_startedModule(int module);
   void signal_tileProgress(int step, int currentTile, int totalTiles);
@@ -88,6 +87,7 @@ class VexaProcess : public QObject, public QRunnable {
   std::atomic<int> target_{-1};
   std::atomic<bool> active_{false};
   std::atomic<bool> running_{false};
+  tasks::Relay relay_;
   bool showErrors_ = true;
   bool showWarnings_ = true;
   std::atomic<bool> showInfo_{false};

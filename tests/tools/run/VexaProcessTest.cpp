@@ -31,6 +31,7 @@ class SignalLog {
     QObject::connect(&p, &VexaProcess::signal_progressStep, &p, [this](int s, int v) { add("progressStep", {s, v}); },
                      direct);
     QObject::connect(&p, &VexaProcess::signal_cancelled, &p, [this] { add("cancelled", {}); }, direct);
+    QObject::connect(&p, &VexaProcess::signal_finished, &p, [this](int r) { add("finished", {r}); }, direct);
     QObject::connect(&p, &VexaProcess::signal_errorMsg, &p, [this](QString t, int s) { add("errorMsg", {t, s}); }, direct);
     QObject::connect(&p, &VexaProcess::signal_warningMsg, &p,
                      [this](QString t, int s, int c) { add("warningMsg", {t, s, c}); }, direct);
@@ -102,8 +103,9 @@ class VexaProcessTest : public QObject {
     project_->saveProjectFile(folder.toStdString() + "/Project.vpr");
   }
 
-  // Runs `process` up to `target` on the global pool; `atFirstModule` runs on the worker thread
-  // inside the first module start, while the runner is active.
+  // Runs `process` up to `target` on this thread, as a test can watch it from inside: the signals
+  // are then emitted at once. `atFirstModule` runs inside the first module start, while the runner
+  // is active.
   int runTo(VexaProcess& process, int target, const std::function<void()>& atFirstModule = {}) {
     QMetaObject::Connection hook;
     if (atFirstModule) {
@@ -119,10 +121,19 @@ class VexaProcessTest : public QObject {
     QSignalSpy finished(&process, &VexaProcess::signal_finished);
     process.setProject(project_);
     process.on_ProcessStep(static_cast<Steps>(target));
+    process.run();
+    disconnect(hook);
+    return finished.size() == 1 ? finished[0][0].toInt() : -100;
+  }
+
+  // As the main window runs it: on the global pool, the signals arriving on this thread.
+  int runOnPool(VexaProcess& process, int target) {
+    QSignalSpy finished(&process, &VexaProcess::signal_finished);
+    process.setProject(project_);
+    process.on_ProcessStep(static_cast<Steps>(target));
     QThreadPool::globalInstance()->start(&process);
     if (!finished.wait(30000)) return -100;
     QThreadPool::globalInstance()->waitForDone();
-    disconnect(hook);
     return finished[0][0].toInt();
   }
 
@@ -243,7 +254,9 @@ class VexaProcessTest : public QObject {
       VexaProcess process;
       SignalLog log(process);
       QSignalSpy started(&process, &VexaProcess::signal_started);
-      QCOMPARE(runTo(process, target), 0);
+      QCOMPARE(runOnPool(process, target), 0);
+      // Every message of the run arrives before its end.
+      QCOMPARE(log.lines().last(), QString("finished(0)"));
       QCOMPARE(started.size(), 1);
       QStringList expected;
       for (int module : modules) expected << QString("startedModule(%1)").arg(module);
