@@ -4,8 +4,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
-#include <QFutureWatcher>
-#include <QtConcurrent>
 #include <QHBoxLayout>
 #include <QMenuBar>
 #include <QSplitter>
@@ -15,6 +13,7 @@
 #include <QVBoxLayout>
 
 #include "project/Layout.h"
+#include "tasks/Task.h"
 #include "tools/WorkflowProgress.h"
 #include "tools/forms/ControlForm.h"
 #include "tools/forms/ControlFormViewer.h"
@@ -90,6 +89,7 @@ void ToolBaseModuleWorkflow::buildUi() {
   auto* inputFrame = new QFrame;
   auto* inputs = new QVBoxLayout(inputFrame);
   for (DataInputField* field : pathFields()) inputs->addWidget(field);
+  alignLabels(pathFields());
   // A path chosen in one field is where the file dialogs of the others start.
   for (DataInputField* from : pathFields()) {
     for (DataInputField* to : pathFields()) {
@@ -130,6 +130,28 @@ void ToolBaseModuleWorkflow::buildUi() {
   connect(help->addAction(tr("VEXA manual")), &QAction::triggered, this, &ToolBase::slot_help);
 }
 
+void ToolBaseModuleWorkflow::showEvent(QShowEvent* event) {
+  orderTabs();
+  ToolBase::showEvent(event);
+}
+
+void ToolBaseModuleWorkflow::orderTabs() {
+  QList<QWidget*> chain;
+  for (DataInputField* field : pathFields()) chain << field;
+  chain << m_configureButton;
+  for (const auto& module : modules()) chain << module.get();
+  chain << m_progressMonitor << m_terminal;
+  // Qt orders compound widgets unreliably when their children joined the focus chain at different
+  // times (rows are added after the window is built): chain the widgets that take focus instead.
+  QList<QWidget*> stops;
+  for (QWidget* container : chain) {
+    if (container->focusPolicy() & Qt::TabFocus) stops << container;
+    for (QWidget* child : container->findChildren<QWidget*>())
+      if (child->focusPolicy() & Qt::TabFocus) stops << child;
+  }
+  for (int i = 0; i + 1 < stops.size(); ++i) QWidget::setTabOrder(stops[i], stops[i + 1]);
+}
+
 void ToolBaseModuleWorkflow::setInputsEnabled(const bool& enabled) {
   ToolBase::setInputsEnabled(enabled);
   for (DataInputField* field : pathFields()) field->setEnabled(enabled);
@@ -157,12 +179,18 @@ void ToolBaseModuleWorkflow::initFromProject(std::shared_ptr<vx::VEXAProject> pr
   if (const QString path = existing(*project, layout::ImagesColorDir); !path.isEmpty()) m_images->setData(path);
   if (const QString path = existing(*project, layout::PointCloudRawListFile); !path.isEmpty()) m_input3d->setData(path);
   if (m_lidar) {
-    const QString list = existing(*project, layout::LidarListFile);
-    if (!list.isEmpty() && holdsAnEntry(list)) {
-      const QString absolute = QFileInfo(list).absoluteFilePath();
-      m_lidar->setData(absolute);
-      m_lastLidarPath = absolute;
-      m_lidarListFound = true;
+    // The list is read on a worker; the field shows it when it names any cloud.
+    if (const QString list = existing(*project, layout::LidarListFile); !list.isEmpty()) {
+      tasks::run<bool>(
+          this, [list](tasks::Feedback&) { return holdsAnEntry(list); },
+          [this, list](const bool& holds) {
+            if (holds) {
+              const QString absolute = QFileInfo(list).absoluteFilePath();
+              m_lidar->setData(absolute);
+              m_lastLidarPath = absolute;
+              m_lidarListFound = true;
+            }
+          });
     }
   }
   m_correction->setData(QString::fromStdString(project->correctionShapefile()));
@@ -202,24 +230,25 @@ void ToolBaseModuleWorkflow::adoptSettings(const vx::VEXAProject& source) {
 
 void ToolBaseModuleWorkflow::slot_loadSettings(bool) {
   const QString file = m_chooseSettingsFile ? m_chooseSettingsFile() : QString();
-  if (file.isEmpty() || !QFileInfo::exists(file)) return;
-  // The file is read on a worker thread; an unusable one leaves the tool as it was.
-  auto* watcher = new QFutureWatcher<std::shared_ptr<vx::VEXAProject>>(this);
-  connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher] {
-    watcher->deleteLater();
-    if (const auto loaded = watcher->result()) adoptSettings(*loaded);
-    emit signal_settingsLoaded();
-  });
-  watcher->setFuture(QtConcurrent::run([path = file.toStdString()]() -> std::shared_ptr<vx::VEXAProject> {
-    auto loaded = std::make_shared<vx::VEXAProject>();
-    try {
-      loaded->loadProjectFile(path);
-      return loaded;
-    } catch (const std::exception& error) {
-      qDebug() << "settings not loaded:" << error.what();
-      return nullptr;
-    }
-  }));
+  if (file.isEmpty()) return;
+  // An unusable file leaves the tool as it was, and the terminal says why.
+  using Loaded = std::shared_ptr<vx::VEXAProject>;
+  tasks::run<Loaded>(
+      this,
+      [path = file.toStdString()](tasks::Feedback&) {
+        auto loaded = std::make_shared<vx::VEXAProject>();
+        loaded->loadProjectFile(path);
+        return loaded;
+      },
+      [this, file](const Loaded& loaded) {
+        if (loaded) {
+          adoptSettings(*loaded);
+        } else {
+          m_terminal->on_errorMsg(tr("Could not load settings from %1; the settings are unchanged.")
+                                      .arg(QDir::toNativeSeparators(file)));
+        }
+        emit signal_settingsLoaded();
+      });
 }
 
 void ToolBaseModuleWorkflow::uiUpdate() {

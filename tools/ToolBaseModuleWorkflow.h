@@ -44,8 +44,12 @@ class ToolBaseModuleWorkflow : public ToolBase {
   void setInputsEnabled(const bool& enabled) override;
   void setupModule(ModuleList::iterator it) override;
   void buildUi() override;
+  void showEvent(QShowEvent* event) override;
 
  private:
+  // Tab goes down the right-hand side as it reads (paths, configuration, module rows, the start
+  // button), then into the terminal; rows added after construction take their place too.
+  void orderTabs();
   void bindParameterDialog();
   QList<DataInputField*> pathFields() const;
 

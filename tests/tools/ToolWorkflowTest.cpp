@@ -2,7 +2,9 @@
 #include <QSemaphore>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QLineEdit>
 #include <QtTest>
+
 
 #include <atomic>
 #include <memory>
@@ -11,6 +13,7 @@
 #include "dialogs/MessageDialogs.h"
 #include "img/images/Images.h"
 #include "tools/run/BusyScreen.h"
+#include "tools/run/ProgressMonitor.h"
 #include "tools/ToolBase.h"
 #include "tools/ToolBaseModuleWorkflow.h"
 #include "tools/inputs/DataInputField.h"
@@ -249,7 +252,7 @@ class ToolWorkflowTest : public QObject {
     QCOMPARE(shown(tool.orientationField()), QDir::cleanPath(folder + "/Internal/Orientations"));
     QCOMPARE(shown(tool.imagesField()), QDir::cleanPath(folder + "/Internal/Images/Color"));
     QCOMPARE(shown(tool.input3dField()), QDir::cleanPath(folder + "/Internal/Lists/point_cloud_raw_list.txt"));
-    QCOMPARE(shown(tool.lidarField()), QDir::cleanPath(folder + "/Internal/Lists/lidar_list.txt"));
+    QTRY_COMPARE(shown(tool.lidarField()), QDir::cleanPath(folder + "/Internal/Lists/lidar_list.txt"));
     QCOMPARE(tool.correctionField()->value(), QString("Internal/Editor/CorrectionShape.shp"));
     // A dated output folder inside the project, to the second.
     const QString output = QDir::cleanPath(tool.outputField()->value());
@@ -272,6 +275,43 @@ class ToolWorkflowTest : public QObject {
     tool.slot_loadSettings();
     QVERIFY(loaded.wait());
     QCOMPARE(tool.project()->tileSize(), 42.0);
+    const QString said = tool.findChild<TextTerminal*>()->plainText();
+    QVERIFY2(said.contains(QDir::toNativeSeparators(folder + "/broken.vpr")), qPrintable(said));
+  }
+
+  // The path fields start in one column, and Tab goes down the window as it reads.
+  void labelsAlignAndTabFollowsTheWindow() {
+    qvx::tool::ToolBaseModuleWorkflow tool(nullptr, true);
+    auto dsm = std::make_shared<ScriptedFrame>("DSM", vx::steps::DSM, 0);
+    auto ortho = std::make_shared<ScriptedFrame>("True Ortho", vx::steps::TrueOrtho, 0);
+    tool.addModule(dsm);
+    tool.addModule(ortho);
+    tool.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&tool));
+    const QList<qvx::tool::DataInputField*> fields = {tool.orientationField(), tool.imagesField(), tool.outputField(),
+                                                      tool.input3dField(), tool.lidarField(), tool.correctionField()};
+    const auto editOf = [](QWidget* field) { return field->findChild<QLineEdit*>(); };
+    for (auto* field : fields)
+      QCOMPARE(editOf(field)->mapTo(&tool, QPoint()).x(), editOf(fields[0])->mapTo(&tool, QPoint()).x());
+
+    // The widgets Tab stops at, from the first path on.
+    QList<QWidget*> stops;
+    QWidget* at = editOf(fields[0]);
+    for (int i = 0; i < 200 && (stops.isEmpty() || at != stops.first()); ++i, at = at->nextInFocusChain()) {
+      if (at->isVisibleTo(&tool) && at->isEnabled() && (at->focusPolicy() & Qt::TabFocus)) stops << at;
+    }
+    const auto firstStopIn = [&](QWidget* container) {
+      for (int i = 0; i < stops.size(); ++i)
+        if (stops[i] == container || container->isAncestorOf(stops[i])) return i;
+      return -1;
+    };
+    QList<int> order;
+    for (auto* field : fields) order << firstStopIn(field);
+    order << firstStopIn(dsm.get()) << firstStopIn(ortho.get());
+    order << firstStopIn(tool.findChild<ProgressMonitor*>()) << firstStopIn(tool.findChild<TextTerminal*>());
+    QVERIFY2(!order.contains(-1), qPrintable(QString("stops %1").arg(stops.size())));
+    QVERIFY2(std::is_sorted(order.begin(), order.end()), qPrintable(QString("%1").arg(
+        [&] { QStringList s; for (int i : order) s << QString::number(i); return s.join(' '); }())));
   }
 };
 

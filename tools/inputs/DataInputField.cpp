@@ -3,6 +3,8 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QHBoxLayout>
+
+#include <algorithm>
 #include <QLabel>
 #include <QLineEdit>
 #include <QToolButton>
@@ -104,6 +106,18 @@ void DataInputField::takeChosen(const QString& chosen) {
   // Validating sets the path and paints the field in one go.
   edit_->setText(chosen);
   slot_validate();
+}
+
+int DataInputField::labelWidthHint() const {
+  return std::clamp(label_->sizeHint().width(), label_->minimumWidth(), label_->maximumWidth());
+}
+
+void DataInputField::setLabelWidth(int width) { label_->setFixedWidth(width); }
+
+void alignLabels(const QList<DataInputField*>& fields) {
+  int widest = 0;
+  for (const DataInputField* field : fields) widest = std::max(widest, field->labelWidthHint());
+  for (DataInputField* field : fields) field->setLabelWidth(widest);
 }
 
 }  // namespace tool

@@ -32,6 +32,10 @@ class DataInputField : public QFrame {
   // The folder of the last accepted path, where browsing starts when the field is empty.
   const QString& lastFolder() const { return lastFolder_; }
   const QString& initialValue() const { return initialValue_; }
+  // The width the label needs, and the width it gets: fields stacked in a window share one, so
+  // that their paths start in one column.
+  int labelWidthHint() const;
+  void setLabelWidth(int width);
 
   // Shows `path` when it is an existing file or folder, or the field is optional; anything else is
   // ignored. A path that already ends in the name gets it only once, so validating again keeps it.
@@ -75,6 +79,9 @@ class DataInputField : public QFrame {
   QString lastFolder_;
   QString initialValue_;
 };
+
+// Gives the fields' labels the width of the widest.
+void alignLabels(const QList<DataInputField*>& fields);
 
 }  // namespace tool
 }  // namespace qvx
