@@ -2,6 +2,7 @@
 #include "img/images/Images.h"
 #include "resources/DataBase.h"
 #include "shell/MeshViewer.h"
+#include "tests/shell/ShownMainWindow.h"
 #include "tools/inputs/RangeSelector.h"
 #include "viewer/MeshViewerCanvas.h"
 #include "viewer/ViewerEventAdapter.h"
@@ -41,12 +42,9 @@ class HeightRangeTest : public QObject {
   }
 
   void colouringRangeFollowsTheSelector() {
-    MeshViewer viewer;
-    viewer.setViewerMode(1);
-    viewer.resize(1400, 700);
-    viewer.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&viewer));
-    QTRY_VERIFY(viewer.canvas()->hasRenderer());
+    const std::unique_ptr<MeshViewer> shown = shelltest::showMainWindow(1400, 700);
+    QVERIFY(shown);
+    MeshViewer& viewer = *shown;
     auto* selector = viewer.findChild<RangeSelector*>("heightRangeSelector");
     QVERIFY(selector);
     QVERIFY(selector->isAuto());

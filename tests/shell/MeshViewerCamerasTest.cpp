@@ -6,6 +6,7 @@
 #include "rendering/RenderHost.h"
 #include "rendering/WaypointTree.h"
 #include "shell/MeshViewer.h"
+#include "tests/shell/ShownMainWindow.h"
 #include "stations/CameraStationManager.h"
 #include "stations/ImageOverlayController.h"
 #include "tests/support/MessageBoxWatcher.h"
@@ -48,23 +49,13 @@ class MeshViewerCamerasTest : public QObject {
  private slots:
   void initTestCase() {
     vexaInitImages();
-    demo::DemoOptions options;
-    options.tiles = 2;
-    options.levels = 2;
-    options.images = 6;
-    demo::writeDemoProject(dir_.filePath("project").toStdString(), options);
-    projectFile_ = dir_.filePath("project/Project.vpr");
+    projectFile_ = shelltest::writeSmallDemo(dir_.path(), 6);
   }
 
   void init() {
-    viewer_ = std::make_unique<MeshViewer>();
-    viewer_->setViewerMode(1);
-    viewer_->resize(1000, 700);
-    viewer_->show();
-    QVERIFY(QTest::qWaitForWindowExposed(viewer_.get()));
-    QSignalSpy done(viewer_.get(), &MeshViewer::signal_loadingDone);
-    viewer_->slot_loadVEXAProject(projectFile_);
-    QVERIFY(done.wait(60000));
+    viewer_ = shelltest::showMainWindow();
+    QVERIFY(viewer_);
+    QVERIFY(shelltest::openProject(*viewer_, projectFile_, 60000));
   }
 
   void cleanup() { viewer_.reset(); }

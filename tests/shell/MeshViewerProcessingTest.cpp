@@ -1,6 +1,7 @@
 #include "demo/DemoProject.h"
 #include "img/images/Images.h"
 #include "shell/MeshViewer.h"
+#include "tests/shell/ShownMainWindow.h"
 #include "tests/support/MessageBoxWatcher.h"
 #include "tools/run/BusyScreen.h"
 #include "tools/run/ProgressMonitor.h"
@@ -24,6 +25,7 @@ class MeshViewerProcessingTest : public QObject {
 
   QTemporaryDir dir_;
   std::unique_ptr<MeshViewer> viewer_;
+  QString projectFile_;
 
   QAction* runUpTo(const QString& step) const {
     for (QAction* entry : viewer_->processingMenu()->actions())
@@ -42,17 +44,9 @@ class MeshViewerProcessingTest : public QObject {
  private slots:
   void initTestCase() {
     vexaInitImages();
-    demo::DemoOptions options;
-    options.tiles = 2;
-    options.levels = 2;
-    options.images = 4;
-    demo::writeDemoProject(dir_.filePath("project").toStdString(), options);
-    viewer_ = std::make_unique<MeshViewer>();
-    viewer_->setViewerMode(1);
-    viewer_->resize(1000, 700);
-    viewer_->show();
-    QVERIFY(QTest::qWaitForWindowExposed(viewer_.get()));
-    QTRY_VERIFY(viewer_->canvas()->hasRenderer());
+    projectFile_ = shelltest::writeSmallDemo(dir_.path(), 4);
+    viewer_ = shelltest::showMainWindow();
+    QVERIFY(viewer_);
   }
 
   void cleanupTestCase() { viewer_.reset(); }
@@ -65,9 +59,7 @@ class MeshViewerProcessingTest : public QObject {
     QCOMPARE(viewer_->processingMenu()->actions().last()->text(), QString("Full run"));
     for (QAction* action : entries()) QVERIFY(!action->isEnabled());
 
-    QSignalSpy done(viewer_.get(), &MeshViewer::signal_loadingDone);
-    viewer_->slot_loadVEXAProject(dir_.filePath("project/Project.vpr"));
-    QVERIFY(done.wait(30000));
+    QVERIFY(shelltest::openProject(*viewer_, projectFile_));
     for (QAction* action : entries()) QVERIFY(action->isEnabled());
   }
 

@@ -5,6 +5,7 @@
 #include "resources/MeshTreeGroup.h"
 #include "shell/MeshSuffixes.h"
 #include "shell/MeshViewer.h"
+#include "tests/shell/ShownMainWindow.h"
 #include "tests/support/MessageBoxWatcher.h"
 #include "tools/run/BusyScreen.h"
 #include "viewer/MeshViewerCanvas.h"
@@ -35,31 +36,18 @@ class MeshViewerTest : public QObject {
 
   QCheckBox* editModeBox() const { return viewer_->findChild<QCheckBox*>("checkboxEditMode"); }
 
-  void openDemoProject() {
-    QSignalSpy done(viewer_.get(), &MeshViewer::signal_loadingDone);
-    viewer_->slot_loadVEXAProject(projectFile_);
-    QVERIFY(done.wait(30000));
-  }
+  void openDemoProject() { QVERIFY(shelltest::openProject(*viewer_, projectFile_)); }
 
  private slots:
   void initTestCase() {
     vexaInitImages();
-    demo::DemoOptions options;
-    options.tiles = 2;
-    options.levels = 2;
-    options.images = 4;
-    demo::writeDemoProject(dir_.filePath("project").toStdString(), options);
-    projectFile_ = dir_.filePath("project/Project.vpr");
+    projectFile_ = shelltest::writeSmallDemo(dir_.path(), 4);
     meshFile_ = dir_.filePath("project/Results/DSM_Mesh/Mesh.osgb");
   }
 
   void init() {
-    viewer_ = std::make_unique<MeshViewer>();
-    viewer_->setViewerMode(1);
-    viewer_->resize(1000, 700);
-    viewer_->show();
-    QVERIFY(QTest::qWaitForWindowExposed(viewer_.get()));
-    QTRY_VERIFY(viewer_->canvas()->hasRenderer());
+    viewer_ = shelltest::showMainWindow();
+    QVERIFY(viewer_);
   }
 
   void cleanup() { viewer_.reset(); }
