@@ -12,6 +12,7 @@
 
 #include "rendering/WaypointFile.h"
 #include "shell/InitFile.h"
+#include "vx/Las.h"
 #include "vx/ImageOrientation.h"
 
 namespace fuzz {
@@ -170,6 +171,23 @@ void writeRelativeOrientationList(const QDir& corpus) {
   vx::writeOrientationList(corpus.filePath("orientations/orientation_list.txt").toStdString(), copies);
 }
 
+// Two small point clouds, one per LAS version the DSM reads, from a slope with some noise.
+void writePointClouds(const QDir& corpus) {
+  std::vector<vx::las::Point> points;
+  for (int i = 0; i < 200; ++i) {
+    vx::las::Point p;
+    p.x = 482000.0 + (i % 20) * 0.5;
+    p.y = 5361000.0 + (i / 20) * 0.5;
+    p.z = 300.0 + 0.1 * p.x - 48200.0 + (i * 7919 % 13) * 0.01;
+    p.red = std::uint16_t(i * 300);
+    p.classification = 2;
+    points.push_back(p);
+  }
+  QDir().mkpath(corpus.filePath("clouds"));
+  vx::las::write(corpus.filePath("clouds/cloud12.las").toStdString(), points);
+  vx::las::write(corpus.filePath("clouds/cloud14.las").toStdString(), points, true);
+}
+
 void writeDemoProject(const QString& folder, const QString& demoProgram) {
   QProcess demo;
   demo.setProcessChannelMode(QProcess::MergedChannels);
@@ -192,6 +210,7 @@ void writeCorpus(const QString& folder, const QString& demoProgram) {
   writeOsg(dir.filePath("meshes/mesh.osg"));
   writeRelativeOrientationList(dir);
   writeFile(dir.filePath("waypoints/path.txt"), waypoints());
+  writePointClouds(dir);
 }
 
 }  // namespace fuzz

@@ -13,6 +13,7 @@
 #include "stations/OrientationListLoader.h"
 #include "tests/fuzz/SceneReader.h"
 #include "vx/ImageOrientation.h"
+#include "vx/Las.h"
 #include "vx/VEXAProject.h"
 
 namespace fuzz {
@@ -101,6 +102,17 @@ Outcome readWaypoints(const QString& path) {
   });
 }
 
+// As the DSM module reads its input, chunk by chunk.
+Outcome readPointCloud(const QString& path) {
+  return guarded([&] {
+    vx::las::Reader reader(path.toUtf8().toStdString());
+    std::vector<vx::las::Point> points;
+    std::size_t count = 0;
+    while (reader.read(points, 64)) count += points.size();
+    return count == reader.header().pointCount;
+  });
+}
+
 Outcome readScene(const QString& path) {
   return guarded([&] { return readSceneFile(path.toUtf8().toStdString()) != nullptr; });
 }
@@ -121,6 +133,7 @@ const std::vector<Reader>& readers() {
       {"orientlist", {"orientations/orientation_list.txt", "orientations/IMG_0001.ori", "orientations/IMG_0002.ori"},
        "orientations/orientation_list.txt", readOrientationList},
       {"waypoints", {"waypoints/path.txt"}, "", readWaypoints},
+      {"las", {"clouds/cloud12.las", "clouds/cloud14.las"}, "", readPointCloud},
       {"tile", {kMesh + "Tile_0_0/Tile_0_0.osgb", kMesh + "Tile_0_0/Tile_0_0_L1_0.osgb",
                 kMeshForEditing + "Tile_0_0/Tile_0_0.osgb"}, "", readScene},
       {"index", {kMesh + "Mesh.osgb", kMeshForEditing + "Mesh.osgb"}, "", readScene},
