@@ -10,6 +10,7 @@
 #include <stdexcept>
 
 #include "FileUtil.h"
+#include "Gdal.h"
 #include "SettingsTable.h"
 #include "vx/VEXAProject.h"
 
@@ -27,8 +28,7 @@ struct Rect {
 
 // The extent of every feature of the shapefile's first layer.
 Rect shapefileExtent(const std::string& path) {
-  static std::once_flag once;
-  std::call_once(once, [] { GDALAllRegister(); });
+  detail::registerGdalDrivers();
   struct Close {
     void operator()(GDALDataset* d) const { GDALClose(d); }
   };

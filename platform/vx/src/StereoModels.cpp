@@ -1,31 +1,14 @@
 #include "vx/StereoModels.h"
 
-#include <gdal_priv.h>
-
-#include <mutex>
 #include <stdexcept>
 #include <system_error>
 
 #include "FileUtil.h"
+#include "Gdal.h"
 
 namespace vx {
 
-namespace {
-
 using namespace detail;
-
-void registerGdalDrivers() {
-  static std::once_flag once;
-  std::call_once(once, [] { GDALAllRegister(); });
-}
-
-// Keeps GDAL's messages about unreadable files off stderr: the caller reports the failure itself.
-struct QuietGdalErrors {
-  QuietGdalErrors() { CPLPushErrorHandler(CPLQuietErrorHandler); }
-  ~QuietGdalErrors() { CPLPopErrorHandler(); }
-};
-
-}  // namespace
 
 StereoModels::StereoModels(int imageCount)
     : count_(imageCount > 0 ? imageCount : 0),
@@ -53,30 +36,10 @@ bool StereoModels::loadTopology(const std::string& path) {
 
 void StereoModels::saveTopology(const std::string& path) const {
   if (count_ == 0) throw std::runtime_error("Cannot write " + path + ": the topology is empty.");
-  registerGdalDrivers();
-  GDALDriver* driver = GetGDALDriverManager()->GetDriverByName("GTiff");
-  if (!driver) throw std::runtime_error("Cannot write " + path + ": no TIFF driver.");
-  const std::string temporary = path + ".tmp";
-  QuietGdalErrors quiet;
-  CPLErrorReset();
-  bool written = false;
-  {
-    char* options[] = {const_cast<char*>("COMPRESS=DEFLATE"), nullptr};
-    GDALDatasetUniquePtr dataset(
-        driver->Create(temporary.c_str(), count_, count_, 1, GDT_Byte, options));
-    written = dataset && dataset->GetRasterBand(1)->RasterIO(
-                             GF_Write, 0, 0, count_, count_, const_cast<unsigned char*>(matrix_.data()),
-                             count_, count_, GDT_Byte, 0, 0) == CE_None;
-  }  // closing the data set flushes it; a failure there shows in CPLGetLastErrorType
-  std::error_code error;
-  if (written && CPLGetLastErrorType() < CE_Failure) {
-    fs::rename(pathFromUtf8(temporary), pathFromUtf8(path), error);
-    if (!error) return;
-  }
-  const std::string reason = error ? error.message() : CPLGetLastErrorMsg();
-  std::error_code ignored;
-  fs::remove(pathFromUtf8(temporary), ignored);
-  throw std::runtime_error("Cannot write " + path + ": " + reason);
+  RasterLayout raster;
+  raster.width = raster.height = count_;
+  raster.data = matrix_.data();
+  writeGeoTiff(path, raster);
 }
 
 void StereoModels::setPair(int i, int j, bool paired) {

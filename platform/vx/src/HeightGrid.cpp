@@ -1,0 +1,89 @@
+#include "vx/HeightGrid.h"
+
+#include <algorithm>
+#include <system_error>
+
+#include "FileUtil.h"
+#include "Gdal.h"
+#include "vx/AtomicFile.h"
+
+namespace vx {
+
+namespace {
+
+using namespace detail;
+
+// A DSM tile of 1 km at 5 cm is 400 million cells; more is no tile of ours.
+constexpr std::int64_t kMaxCells = std::int64_t(1) << 29;
+
+}  // namespace
+
+bool HeightGrid::cellOf(double x, double y, int& column, int& row) const {
+  const double c = std::floor((x - west) / cell);
+  const double r = std::floor((north - y) / cell);
+  if (!(c >= 0 && c < columns && r >= 0 && r < rows)) return false;
+  column = int(c);
+  row = int(r);
+  return true;
+}
+
+float HeightGrid::heightAt(double x, double y) const {
+  if (columns == 0 || rows == 0) return NAN;
+  const double fc = std::clamp((x - west) / cell - 0.5, 0.0, double(columns - 1));
+  const double fr = std::clamp((north - y) / cell - 0.5, 0.0, double(rows - 1));
+  const int c0 = int(fc), r0 = int(fr);
+  const int c1 = std::min(c0 + 1, columns - 1), r1 = std::min(r0 + 1, rows - 1);
+  const double tc = fc - c0, tr = fr - r0;
+  const double top = at(c0, r0) * (1 - tc) + at(c1, r0) * tc;
+  const double bottom = at(c0, r1) * (1 - tc) + at(c1, r1) * tc;
+  return float(top * (1 - tr) + bottom * tr);
+}
+
+void writeHeightGrid(const std::string& utf8Path, const HeightGrid& grid, const std::string& wkt) {
+  std::vector<float> onDisk(grid.heights);
+  for (float& h : onDisk)
+    if (std::isnan(h)) h = HeightGrid::kNoDataOnDisk;
+  RasterLayout raster;
+  raster.width = grid.columns;
+  raster.height = grid.rows;
+  raster.type = GDT_Float32;
+  raster.data = onDisk.data();
+  raster.geoTransform = {grid.west, grid.cell, 0, grid.north, 0, -grid.cell};
+  raster.wkt = wkt;
+  raster.hasNoData = true;
+  raster.noData = HeightGrid::kNoDataOnDisk;
+  writeGeoTiff(utf8Path, raster);
+}
+
+HeightGrid readHeightGrid(const std::string& utf8Path) {
+  const std::string name = "The height tile " + utf8Path;
+  std::error_code error;
+  const fs::file_status status = fs::status(pathFromUtf8(utf8Path), error);
+  if (error || !fs::exists(status)) throw FileError(name + " does not exist.");
+  if (!fs::is_regular_file(status)) throw FileError(name + " is not a regular file.");
+  registerGdalDrivers();
+  QuietGdalErrors quiet;
+  const char* const tiffOnly[] = {"GTiff", nullptr};
+  GDALDatasetUniquePtr dataset(GDALDataset::Open(utf8Path.c_str(), GDAL_OF_RASTER | GDAL_OF_READONLY, tiffOnly));
+  if (!dataset) throw FileError(name + " is no GeoTIFF file (" + CPLGetLastErrorMsg() + ").");
+  if (dataset->GetRasterCount() != 1) throw FileError(name + " does not have exactly one band of heights.");
+  double transform[6] = {};
+  if (dataset->GetGeoTransform(transform) != CE_None || transform[2] != 0 || transform[4] != 0 ||
+      !(transform[1] > 0) || std::abs(transform[1] + transform[5]) > 1e-9 * transform[1])
+    throw FileError(name + " is not georeferenced north-up with square cells.");
+  const int columns = dataset->GetRasterXSize(), rows = dataset->GetRasterYSize();
+  if (columns <= 0 || rows <= 0 || std::int64_t(columns) * rows > kMaxCells)
+    throw FileError(name + " has " + std::to_string(columns) + " x " + std::to_string(rows) +
+                    " cells, more than a height tile can have.");
+  HeightGrid grid(transform[0], transform[3], transform[1], columns, rows);
+  GDALRasterBand* band = dataset->GetRasterBand(1);
+  if (band->RasterIO(GF_Read, 0, 0, columns, rows, grid.heights.data(), columns, rows, GDT_Float32, 0, 0) != CE_None)
+    throw FileError(name + " cannot be read (" + CPLGetLastErrorMsg() + ").");
+  int hasNoData = 0;
+  const double noData = band->GetNoDataValue(&hasNoData);
+  for (float& h : grid.heights)
+    if (!std::isfinite(h) || (hasNoData && h == float(noData))) h = NAN;
+  return grid;
+}
+
+}  // namespace vx
