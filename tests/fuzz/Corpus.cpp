@@ -4,6 +4,11 @@
 #include <QFile>
 #include <QProcess>
 
+#include <gdal_priv.h>
+#include <ogrsf_frmts.h>
+
+#include <cmath>
+
 #include <stdexcept>
 
 #include <osg/Geode>
@@ -12,6 +17,7 @@
 
 #include "rendering/WaypointFile.h"
 #include "shell/InitFile.h"
+#include "vx/HeightGrid.h"
 #include "vx/Las.h"
 #include "vx/ImageOrientation.h"
 
@@ -188,6 +194,40 @@ void writePointClouds(const QDir& corpus) {
   vx::las::write(corpus.filePath("clouds/cloud14.las").toStdString(), points, true);
 }
 
+// A height tile of the DSM, some cells unknown.
+void writeHeightTile(const QDir& corpus) {
+  vx::HeightGrid grid(482000.0, 5361032.0, 0.5, 64, 64);
+  for (std::size_t i = 0; i < grid.heights.size(); ++i) grid.heights[i] = 300.0f + float(i % 64) * 0.1f;
+  grid.at(10, 10) = NAN;
+  QDir().mkpath(corpus.filePath("dsm"));
+  vx::writeHeightGrid(corpus.filePath("dsm/DSM_0_0.tif").toStdString(), grid);
+}
+
+// A correction shapefile of two PolygonZ features, as the editor saves digitized corrections.
+void writeCorrectionShapefile(const QDir& corpus) {
+  QDir().mkpath(corpus.filePath("corrections"));
+  GDALAllRegister();
+  GDALDriver* driver = GetGDALDriverManager()->GetDriverByName("ESRI Shapefile");
+  const std::string path = corpus.filePath("corrections/CorrectionShape.shp").toStdString();
+  GDALDatasetUniquePtr data(driver ? driver->Create(path.c_str(), 0, 0, 0, GDT_Unknown, nullptr) : nullptr);
+  OGRLayer* layer = data ? data->CreateLayer("CorrectionShape", nullptr, wkbPolygon25D, nullptr) : nullptr;
+  if (!layer) throw std::runtime_error("Could not write " + path);
+  for (int k = 0; k < 2; ++k) {
+    OGRLinearRing ring;
+    const double x = 482010.0 + 20.0 * k, y = 5361010.0;
+    ring.addPoint(x, y, 301.0);
+    ring.addPoint(x + 10.0, y, 302.0);
+    ring.addPoint(x + 10.0, y + 8.0, 302.5);
+    ring.addPoint(x, y + 8.0, 301.5);
+    ring.closeRings();
+    OGRPolygon polygon;
+    polygon.addRing(&ring);
+    OGRFeature feature(layer->GetLayerDefn());
+    feature.SetGeometry(&polygon);
+    if (layer->CreateFeature(&feature) != OGRERR_NONE) throw std::runtime_error("Could not write " + path);
+  }
+}
+
 void writeDemoProject(const QString& folder, const QString& demoProgram) {
   QProcess demo;
   demo.setProcessChannelMode(QProcess::MergedChannels);
@@ -211,6 +251,8 @@ void writeCorpus(const QString& folder, const QString& demoProgram) {
   writeRelativeOrientationList(dir);
   writeFile(dir.filePath("waypoints/path.txt"), waypoints());
   writePointClouds(dir);
+  writeHeightTile(dir);
+  writeCorrectionShapefile(dir);
 }
 
 }  // namespace fuzz

@@ -12,6 +12,8 @@
 #include "shell/InitFile.h"
 #include "stations/OrientationListLoader.h"
 #include "tests/fuzz/SceneReader.h"
+#include "vx/Dsm.h"
+#include "vx/HeightGrid.h"
 #include "vx/ImageOrientation.h"
 #include "vx/Las.h"
 #include "vx/VEXAProject.h"
@@ -113,6 +115,14 @@ Outcome readPointCloud(const QString& path) {
   });
 }
 
+Outcome readHeightTile(const QString& path) {
+  return guarded([&] { return vx::readHeightGrid(path.toUtf8().toStdString()).columns > 0; });
+}
+
+Outcome readCorrections(const QString& path) {
+  return guarded([&] { return !vx::dsm::readCorrectionPolygons(path.toUtf8().toStdString()).empty(); });
+}
+
 Outcome readScene(const QString& path) {
   return guarded([&] { return readSceneFile(path.toUtf8().toStdString()) != nullptr; });
 }
@@ -134,6 +144,9 @@ const std::vector<Reader>& readers() {
        "orientations/orientation_list.txt", readOrientationList},
       {"waypoints", {"waypoints/path.txt"}, "", readWaypoints},
       {"las", {"clouds/cloud12.las", "clouds/cloud14.las"}, "", readPointCloud},
+      {"heighttile", {"dsm/DSM_0_0.tif"}, "", readHeightTile},
+      {"correction", {"corrections/CorrectionShape.shp", "corrections/CorrectionShape.shx",
+                      "corrections/CorrectionShape.dbf"}, "corrections/CorrectionShape.shp", readCorrections},
       {"tile", {kMesh + "Tile_0_0/Tile_0_0.osgb", kMesh + "Tile_0_0/Tile_0_0_L1_0.osgb",
                 kMeshForEditing + "Tile_0_0/Tile_0_0.osgb"}, "", readScene},
       {"index", {kMesh + "Mesh.osgb", kMeshForEditing + "Mesh.osgb"}, "", readScene},
