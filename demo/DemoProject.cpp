@@ -7,6 +7,7 @@
 #include "demo/CameraFlight.h"
 #include "demo/OutputFolder.h"
 #include "demo/PhotoRenderer.h"
+#include "demo/PointClouds.h"
 #include "demo/PhotoWriter.h"
 #include "demo/SizeEstimate.h"
 #include "demo/TerrainModel.h"
@@ -117,7 +118,7 @@ void writeProjectFiles(const fs::path& out, const fs::path& root, const DemoOpti
   const TerrainModel terrain(options.seed, meshLayout.extent());
 
   const auto tileProgress = [&](int done, int count) {
-    steps.report(3 + 47 * done / count, "Writing mesh tiles " + std::to_string(done) + "/" + std::to_string(count));
+    steps.report(3 + 45 * done / count, "Writing mesh tiles " + std::to_string(done) + "/" + std::to_string(count));
   };
   // Every tile also gives its true ortho and, for the photos, the triangles of its finest level.
   PhotoRenderer renderer;
@@ -137,6 +138,16 @@ void writeProjectFiles(const fs::path& out, const fs::path& root, const DemoOpti
   writeTextFile(inProject(out, layout::DsmMeshListFile), lines(meshes.tileRoots[0]));
   writeTextFile(inProject(out, layout::DsmMeshForEditingListFile), lines(meshes.tileRoots[1]));
   writeTextFile(inProject(out, layout::TrueOrthoListFile), lines(orthoFiles));
+
+  steps.report(49, "Sampling the point clouds");
+  std::vector<std::string> cloudFiles;
+  for (const fs::path& cloud :
+       writePointClouds(terrain, meshLayout, inProject(out, layout::PointCloudRawDir), [&](int done, int count) {
+         steps.report(49 + 2 * done / count,
+                      "Sampling the point clouds " + std::to_string(done) + "/" + std::to_string(count));
+       }))
+    cloudFiles.push_back(recorded(toUtf8(cloud)));
+  writeTextFile(inProject(out, layout::PointCloudRawListFile), lines(cloudFiles));
 
   steps.report(51, "Writing the camera flight");
   const std::vector<FlightCamera> cameras = planFlight(terrain, meshLayout, options.images);

@@ -7,6 +7,7 @@
 
 #include "demo/CameraFlight.h"
 #include "demo/OutputFolder.h"
+#include "demo/PointClouds.h"
 #include "demo/TileLayout.h"
 
 namespace demo {
@@ -23,6 +24,7 @@ constexpr double kBytesPerImage = 4096.0;    // orientation file and list lines
 // coarser than the photo, up to about 0.34 where every pixel shows a texel of its own.
 constexpr double kPhotoBytesPerPixel = 0.15;
 constexpr double kPhotoBytesPerDetail = 0.3;
+constexpr double kBytesPerPoint = 26.0;      // LAS 1.2 point format 2
 constexpr double kBytesPerOrthoHeader = 2048.0;  // GeoTIFF tags and coordinate system
 constexpr double kFixedBytes = 256.0 * 1024.0;  // databases, project file, topology, log
 constexpr double kMargin = 1.25;
@@ -46,7 +48,8 @@ std::uintmax_t estimateProjectBytes(const DemoOptions& options) {
   const double texelsPerPixel = flyingHeight(layout, options.images) / kFocalLength / (layout.tileSize / layout.textureSize);
   const double photoBytes =
       double(kImageWidth) * kImageHeight * (kPhotoBytesPerPixel + kPhotoBytesPerDetail * std::min(1.0, texelsPerPixel));
-  const double total = kMargin * (kMeshes * tiles * quadsPerTile * bytesPerQuad + tiles * orthoBytes +
+  const double cloudBytes = pointsPerTile(layout) * kBytesPerPoint;
+  const double total = kMargin * (kMeshes * tiles * quadsPerTile * bytesPerQuad + tiles * (orthoBytes + cloudBytes) +
                                   options.images * (kBytesPerImage + photoBytes) + kFixedBytes);
   return static_cast<std::uintmax_t>(std::ceil(total));
 }

@@ -18,6 +18,9 @@
 
 #include "demo/DemoProject.h"
 #include "demo/SizeEstimate.h"
+#include "demo/TerrainModel.h"
+#include "demo/TileLayout.h"
+#include "vx/Las.h"
 #include "tests/platform/vx/TestProjects.h"
 #include "vx/Msg.h"
 #include "vx/VEXAProject.h"
@@ -203,6 +206,40 @@ class DemoProjectTest : public QObject {
   // Every file named by a PagedLOD lies in the tile folder and loads; every file of the folder is
   // reached; each quad switches to its finer file where its own range ends; vertices stay within
   // the tile bounds; textures are embedded and their ground resolution doubles with every level.
+  // One LAS file per tile on the visible surface, with a dense matching's noise and its shadows
+  // beside walls.
+  void pointCloudsSampleTheSurface() {
+    const QStringList listed = QString::fromUtf8(readText(root_ + "/Internal/Lists/point_cloud_raw_list.txt"))
+                                   .split('\n', Qt::SkipEmptyParts);
+    QCOMPARE(listed.size(), 4);
+    const demo::DemoOptions options = smallProject();
+    const demo::MeshLayout layout = demo::MeshLayout::fromOptions(options);
+    const demo::TerrainModel terrain(options.seed, layout.extent());
+    const double cell = layout.tileSize / layout.textureSize;
+    std::vector<double> errors;
+    std::size_t nearWalls = 0, total = 0;
+    for (const QString& file : listed) {
+      QVERIFY2(file.startsWith(root_ + "/Internal/Point_Cloud_Raw/Tile_"), qPrintable(file));
+      vx::las::Reader reader(file.toStdString());
+      std::vector<vx::las::Point> points;
+      while (reader.read(points)) {
+        for (const vx::las::Point& p : points) {
+          const double x = p.x - layout.origin.x(), y = p.y - layout.origin.y();
+          errors.push_back(std::abs(p.z - terrain.surfaceHeight(x, y)));
+          demo::BuildingHit roof;
+          if (!terrain.buildingAt(x, y, roof) && terrain.distanceToBuilding(x, y, 2.0) < 2.0) ++nearWalls;
+          ++total;
+        }
+      }
+    }
+    std::nth_element(errors.begin(), errors.begin() + std::ptrdiff_t(errors.size() / 2), errors.end());
+    const double median = errors[errors.size() / 2];
+    QVERIFY2(median > 0.05 * cell && median < 0.4 * cell, qPrintable(QString("median noise %1").arg(median)));
+    QVERIFY(total > 4 * std::size_t(layout.textureSize * layout.textureSize));
+    // Ground beside walls keeps about a quarter of its points.
+    QVERIFY2(nearWalls < total / 20, qPrintable(QString("%1 of %2 beside walls").arg(nearWalls).arg(total)));
+  }
+
   void levelFilesFormOneCompleteTree() {
     const QString folder = mesh_ + "/Tile_0_1";
     osg::Vec3 low, high;
