@@ -29,8 +29,8 @@ std::shared_ptr<vx::VEXAProject> openAndWait(const QString& file, const qvx::Pro
   QObject context;
   std::optional<qvx::OpenedProject> opened;
   qvx::openProjectInBackground(file, ui, read, &context, [&](qvx::OpenedProject result) { opened = result; });
-  QTest::qWaitFor([&] { return opened.has_value(); }, 30000);
-  return opened ? opened->project : nullptr;
+  if (!QTest::qWaitFor([&] { return opened.has_value(); }, 30000)) return nullptr;
+  return opened->project;
 }
 
 }  // namespace

@@ -253,7 +253,7 @@ void write(const std::string& utf8Path, const std::vector<Point>& points, bool v
   vx::writeFileAtomically(utf8Path, std::string_view(out));
 }
 
-std::vector<std::string> inputFiles(const std::string& utf8Path) {
+std::vector<std::string> inputFiles(const std::string& utf8Path, const std::string& relativeTo) {
   const fs::path path = pathFromUtf8(utf8Path);
   std::error_code error;
   const fs::file_status status = fs::status(path, error);
@@ -276,7 +276,8 @@ std::vector<std::string> inputFiles(const std::string& utf8Path) {
       while (!line.empty() && (line.front() == ' ' || line.front() == '\t')) line.remove_prefix(1);
       if (line.empty()) continue;
       const fs::path entry = pathFromUtf8(std::string(line));
-      files.push_back(utf8(entry.is_absolute() ? entry : path.parent_path() / entry));
+      const fs::path base = relativeTo.empty() ? path.parent_path() : pathFromUtf8(relativeTo);
+      files.push_back(utf8(entry.is_absolute() ? entry : base / entry));
     }
   }
   if (files.empty()) throw FileError("The point input " + utf8Path + " names no LAS file.");

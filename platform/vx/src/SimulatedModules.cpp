@@ -1,5 +1,6 @@
-// The simulated processing modules: they check their inputs, work through the project's tiles
-// for a set time each, report as the real modules do and write the list files of their results.
+// The module runner: every module checks its inputs, works through the project's tiles, reports
+// and writes the list files of its results. Real modules do their tile work (TileWork.h); the
+// simulated ones take a set time per tile instead.
 
 #include <cmath>
 #include <system_error>
@@ -7,6 +8,8 @@
 #include "FileUtil.h"
 #include "vx/AtomicFile.h"
 #include "ModuleHost.h"
+#include "TileWork.h"
+#include "vx/SafeRead.h"
 #include "vx/Msg.h"
 #include "vx/Status.h"
 #include "vx/VEXAProject.h"
@@ -38,9 +41,7 @@ const Module& moduleOf(steps::Steps step) {
   static const std::array<Module, steps::kStepCount> modules = {{
       {true, {{"subproject_list.txt", nullptr}}},
       {true, {{"point_cloud_raw_list.txt", "Internal/Point_Cloud_Raw/Tile_{x}_{y}.las"}}},
-      {false,
-       {{"dsm_raw_list.txt", "Internal/DSM_Raw/DSM_Raw/Tile_{x}_{y}.tif"},
-        {"dsm_extended_list.txt", "Internal/DSM_Raw/DSM_Extended/Tile_{x}_{y}.tif"}}},
+      {false, {{"dsm_raw_list.txt", "Internal/DSM_Raw/DSM_Raw/Tile_{x}_{y}.tif"}}},
       {true, {{"true_ortho_list.txt", "Results/True_Ortho/True_Ortho_{x}_{y}.tif"}}},
       {false, {{"dsm_mesh_untextured_list.txt", "Internal/DSM_Mesh_Untextured/Tile_{x}_{y}/Tile_{x}_{y}.osgb"}}},
       {false, {{"point_cloud_list.txt", "Results/Point_Cloud/Tile_{x}_{y}.las"}}},
@@ -51,24 +52,6 @@ const Module& moduleOf(steps::Steps step) {
   return modules[step];
 }
 
-struct TileGrid {
-  int columns = 0;  // west to east
-  int rows = 0;     // south to north
-  int count() const { return columns * rows; }
-};
-
-// The tiles covering the project area; empty when there is no area or the tile size is unusable.
-TileGrid tileGrid(const VEXAProject& project) {
-  const double size = project.tileSize();
-  const auto low = project.areaMin();
-  const auto high = project.areaMax();
-  if (!(size > 0) || !std::isfinite(size)) return {};
-  const double columns = std::ceil((high[0] - low[0]) / size);
-  const double rows = std::ceil((high[1] - low[1]) / size);
-  if (!(columns >= 1) || !(rows >= 1) || columns * rows > kMaxTiles) return {};
-  return {static_cast<int>(columns), static_cast<int>(rows)};
-}
-
 std::string entryFor(std::string pattern, int x, int y) {
   for (const auto& [key, value] : {std::pair<std::string, int>{"{x}", x}, {"{y}", y}}) {
     for (size_t at = pattern.find(key); at != std::string::npos; at = pattern.find(key))
@@ -77,12 +60,37 @@ std::string entryFor(std::string pattern, int x, int y) {
   return pattern;
 }
 
-void writeLists(const Module& module, const path& folder, const TileGrid& grid) {
+// Whether every entry of the list names an existing file: what a module made for real.
+bool namesExistingFiles(const path& list, const path& projectFolder) {
+  std::error_code error;
+  if (!detail::fs::is_regular_file(list, error)) return false;
+  try {
+    const std::string text = readRegularFile(utf8(list), 16 << 20, "The list");
+    detail::LineReader lines(text);
+    std::string_view line;
+    bool any = false;
+    while (lines.next(line)) {
+      if (line.empty()) continue;
+      const path entry = pathFromUtf8(std::string(line));
+      if (!detail::fs::is_regular_file(entry.is_absolute() ? entry : projectFolder / entry, error))
+        return false;
+      any = true;
+    }
+    return any;
+  } catch (const std::exception&) {
+    return false;
+  }
+}
+
+// A simulated module makes no files, so it leaves a list that names real results (the demo's
+// point clouds) as it is.
+void writeLists(const Module& module, const path& folder, const TileGrid& grid, bool simulated) {
   const path lists = folder / pathFromUtf8(kListsFolder);
   std::error_code error;
   detail::fs::create_directories(lists, error);
   if (error) throw FileError("Cannot create the folder " + utf8(lists) + ": " + error.message());
   for (const ListFile& list : module.lists) {
+    if (simulated && list.entry && namesExistingFiles(lists / list.name, folder)) continue;
     std::string text;
     if (list.entry) {
       for (int y = 0; y < grid.rows; ++y)
@@ -144,6 +152,12 @@ class Run {
     if (module.needsImages && project_.imageCount() == 0)
       return fail(VEXA::kInvalidInput, "The project has no images; %s needs oriented images.", name_);
 
+    const std::unique_ptr<TileWork> work = realTileWork(step_, project_, grid);
+    if (work) {
+      const std::string problem = work->prepare();
+      if (!problem.empty()) return fail(VEXA::kInvalidInput, "%s", problem);
+    }
+
     setStatus(steps::Started, "Processing status: %s started");
     const int sizes[3] = {grid.count(), grid.columns, grid.rows};
     host_.send(MSG::TYPE_INFO, code_, MSG::SUB_NONE, "%d tiles to process (%d x %d).", nullptr, sizes);
@@ -154,7 +168,15 @@ class Run {
       if (host_.cancelRequested()) return canceled();
       const int position[3] = {tile, grid.count(), 0};
       host_.send(MSG::TYPE_INFO, code_, MSG::SUB_NONE, "Processing Tile %d of %d", nullptr, position);
-      if (!host_.workOnTile()) return canceled();
+      if (work) {
+        try {
+          work->tile((tile - 1) % grid.columns, (tile - 1) / grid.columns);
+        } catch (const std::exception& e) {
+          return fail(VEXA::kWriteFailed, "%s", e.what());
+        }
+      } else if (!host_.workOnTile()) {
+        return canceled();
+      }
       const double fraction = static_cast<double>(tile) / grid.count();
       const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
       const double progress[3] = {fraction, elapsed, elapsed / fraction - elapsed};
@@ -163,7 +185,7 @@ class Run {
     }
 
     try {
-      writeLists(module, folder, grid);
+      writeLists(module, folder, grid, work == nullptr);
     } catch (const std::exception& e) {
       return fail(VEXA::kWriteFailed, "%s", e.what());
     }
@@ -192,6 +214,17 @@ class Run {
 };
 
 }  // namespace
+
+TileGrid tileGrid(const VEXAProject& project) {
+  const double size = project.tileSize();
+  const auto low = project.areaMin();
+  const auto high = project.areaMax();
+  if (!(size > 0) || !std::isfinite(size)) return {};
+  const double columns = std::ceil((high[0] - low[0]) / size);
+  const double rows = std::ceil((high[1] - low[1]) / size);
+  if (!(columns >= 1) || !(rows >= 1) || columns * rows > kMaxTiles) return {};
+  return {static_cast<int>(columns), static_cast<int>(rows)};
+}
 
 int runSimulatedModule(steps::Steps step, VEXAProject& project, ModuleHost& host, bool insideFullRun) {
   if (step == steps::Analysis && project.modeValue() == 2 && !insideFullRun) {

@@ -59,9 +59,10 @@ class Reader {
 void write(const std::string& utf8Path, const std::vector<Point>& points, bool version14 = false);
 
 // The LAS files a DSM input names: the file itself when it ends in ".las", the ".las" files of a
-// folder (sorted), or the entries of a list file (one path per line, relative to the list's folder
-// or absolute). Throws vx::FileError for a missing input, an unreadable list or an empty result.
-std::vector<std::string> inputFiles(const std::string& utf8Path);
+// folder (sorted), or the entries of a list file (one path per line, absolute or relative to
+// `relativeTo`, by default the list's folder; a project's lists are relative to the project folder).
+// Throws vx::FileError for a missing input, an unreadable list or an empty result.
+std::vector<std::string> inputFiles(const std::string& utf8Path, const std::string& relativeTo = {});
 
 }  // namespace las
 }  // namespace vx

@@ -2,19 +2,19 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <ogrsf_frmts.h>
-
 #include <algorithm>
 #include <cmath>
 #include <random>
 
 #include "TestProjects.h"
+#include "TestShapefiles.h"
 #include "vx/Dsm.h"
 #include "vx/HeightGrid.h"
 #include "vx/Las.h"
 
 using testprojects::errorOf;
 using testprojects::readText;
+using testprojects::writeShapefile;
 using testprojects::writeText;
 namespace dsm = vx::dsm;
 
@@ -83,22 +83,6 @@ double percentile(std::vector<double> values, double fraction) {
   const auto at = values.begin() + std::ptrdiff_t(fraction * double(values.size() - 1));
   std::nth_element(values.begin(), at, values.end());
   return *at;
-}
-
-// A shapefile of one polygon through `corners`, with heights when `withZ`.
-void writeShapefile(const QString& path, const std::vector<std::array<double, 3>>& corners, bool withZ) {
-  GDALAllRegister();
-  GDALDriver* driver = GetGDALDriverManager()->GetDriverByName("ESRI Shapefile");
-  GDALDatasetUniquePtr data(driver->Create(path.toUtf8().constData(), 0, 0, 0, GDT_Unknown, nullptr));
-  OGRLayer* layer = data->CreateLayer("corrections", nullptr, withZ ? wkbPolygon25D : wkbPolygon, nullptr);
-  OGRLinearRing ring;
-  for (const auto& c : corners) withZ ? ring.addPoint(c[0], c[1], c[2]) : ring.addPoint(c[0], c[1]);
-  ring.closeRings();
-  OGRPolygon polygon;
-  polygon.addRing(&ring);
-  OGRFeature feature(layer->GetLayerDefn());
-  feature.SetGeometry(&polygon);
-  QCOMPARE(layer->CreateFeature(&feature), OGRERR_NONE);
 }
 
 }  // namespace

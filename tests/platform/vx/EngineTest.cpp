@@ -6,6 +6,8 @@
 #include <vector>
 
 #include "TestProjects.h"
+#include "TestShapefiles.h"
+#include "vx/HeightGrid.h"
 #include "vx/MessageText.h"
 #include "vx/Msg.h"
 #include "vx/VEXAProject.h"
@@ -65,7 +67,9 @@ class EngineTest : public QObject {
     project_ = std::make_unique<vx::VEXAProject>();
     QCOMPARE(project_->setOutputFolder(folder().toStdString(), 0, 0), 0);
     project_->setTileSize(100);
+    project_->setGroundSampleDistance(1.0);
     project_->setArea({{500000, 5000000, 0}}, {{500200, 5000100, 50}});
+    testprojects::writeRawPointCloud(folder(), {{500000, 5000000, 0}}, {{500200, 5000100, 50}}, 20.0);
     project_->addImage({"a.jpg", "Images/a.jpg", "Internal/Orientations/a.ori", true});
     project_->addImage({"b.jpg", "Images/b.jpg", "Internal/Orientations/b.ori", false});
     project_->saveProjectFile(folder().toStdString() + "/Project.vpr");
@@ -123,7 +127,71 @@ class EngineTest : public QObject {
     const QByteArray list = testprojects::readText(folder() + "/Internal/Lists/dsm_raw_list.txt");
     QCOMPARE(list, (folder() + "/Internal/DSM_Raw/DSM_Raw/Tile_0_0.tif\n" + folder() +
                     "/Internal/DSM_Raw/DSM_Raw/Tile_1_0.tif\n").toUtf8());
-    QVERIFY(QFile::exists(folder() + "/Internal/Lists/dsm_extended_list.txt"));
+    // The tiles are real: the level input gives level tiles of one-metre cells.
+    const vx::HeightGrid tile = vx::readHeightGrid((folder() + "/Internal/DSM_Raw/DSM_Raw/Tile_1_0.tif").toStdString());
+    QCOMPARE(tile.columns, 100);
+    QCOMPARE(tile.west, 500100.0);
+    QCOMPARE(tile.at(50, 50), 20.0f);
+  }
+
+  // The DSM's input is checked before any tile is made; what is wrong is named, and nothing is
+  // listed as a result.
+  void theDsmRefusesUnusableInputByName() {
+    const QString list = folder() + "/Internal/Lists/point_cloud_raw_list.txt";
+    const QString rawList = folder() + "/Internal/Lists/dsm_raw_list.txt";
+    const auto errorOfRun = [&] {
+      recorder_.messages.clear();
+      QFile::remove(rawList);
+      const int result = engine_.dsm(*project_);
+      const auto errors = recorder_.of(msg::TYPE_ERROR, 1710);
+      return std::make_pair(result, errors.empty() ? std::string() : errors.front().text);
+    };
+
+    QVERIFY(QFile::remove(list));
+    auto [result, error] = errorOfRun();
+    QCOMPARE(result, int(vx::VEXA::kInvalidInput));
+    QVERIFY2(error.find("does not exist: run the dense matching first") != std::string::npos, error.c_str());
+    QVERIFY(recorder_.of(msg::TYPE_INFO, msg::STEP_PROCESS).empty());  // never started
+
+    testprojects::writeText(list, "\n\n");
+    std::tie(result, error) = errorOfRun();
+    QVERIFY2(error.find("names no LAS file") != std::string::npos, error.c_str());
+
+    const QString cut = folder() + "/Internal/Point_Cloud_Raw/cut.las";
+    const QByteArray whole = testprojects::readText(folder() + "/Internal/Point_Cloud_Raw/cloud.las");
+    testprojects::writeText(cut, whole.left(whole.size() / 2));
+    testprojects::writeText(list, (folder() + "/Internal/Point_Cloud_Raw/cloud.las\n" + cut + "\n").toUtf8());
+    std::tie(result, error) = errorOfRun();
+    QCOMPARE(result, int(vx::VEXA::kInvalidInput));
+    QVERIFY2(error.find(cut.toStdString()) != std::string::npos && error.find("cut short") != std::string::npos,
+             error.c_str());
+    QVERIFY(!QFile::exists(rawList));
+
+    testprojects::writeText(list, "Internal/Point_Cloud_Raw/cloud.las\n");  // relative to the project
+    QDir().mkpath(folder() + "/Internal/Editor");
+    const QString flat = folder() + "/Internal/Editor/CorrectionShape.shp";
+    testprojects::writeShapefile(flat, {{500010, 5000010, 0}, {500030, 5000010, 0}, {500030, 5000030, 0}}, false);
+    project_->setCorrectionShapefile("Internal/Editor/CorrectionShape.shp");
+    std::tie(result, error) = errorOfRun();
+    QVERIFY2(error.find("PolygonZ") != std::string::npos, error.c_str());
+    QVERIFY(!QFile::exists(rawList));
+  }
+
+  // A correction polygon lays its plane into the tiles it covers.
+  void theDsmFlattensCorrectionPolygons() {
+    QDir().mkpath(folder() + "/Internal/Editor");
+    testprojects::writeShapefile(folder() + "/Internal/Editor/CorrectionShape.shp",
+                                 {{500010, 5000010, 35}, {500050, 5000010, 35}, {500050, 5000040, 35},
+                                  {500010, 5000040, 35}},
+                                 true);
+    project_->setCorrectionShapefile("Internal/Editor/CorrectionShape.shp");
+    QCOMPARE(engine_.dsm(*project_), 0);
+    const vx::HeightGrid tile = vx::readHeightGrid((folder() + "/Internal/DSM_Raw/DSM_Raw/Tile_0_0.tif").toStdString());
+    int column = 0, row = 0;
+    QVERIFY(tile.cellOf(500030.5, 5000020.5, column, row));
+    QCOMPARE(tile.at(column, row), 35.0f);
+    QVERIFY(tile.cellOf(500070.5, 5000070.5, column, row));
+    QCOMPARE(tile.at(column, row), 20.0f);
   }
 
   void everyModuleRunsUnderItsStepCode() {

@@ -11,8 +11,31 @@
 #include <stdexcept>
 
 #include "vx/ImageOrientation.h"
+#include "vx/Las.h"
 
 namespace testprojects {
+
+// The DSM's input in a project: a level cloud at `height`, a point every `spacing` metres over the
+// area, in Internal/Point_Cloud_Raw and named by the raw point list as the dense matching names it.
+inline void writeRawPointCloud(const QString& projectFolder, const std::array<double, 3>& low,
+                               const std::array<double, 3>& high, double height, double spacing = 1.0) {
+  std::vector<vx::las::Point> points;
+  for (double y = low[1] + spacing / 2; y < high[1]; y += spacing) {
+    for (double x = low[0] + spacing / 2; x < high[0]; x += spacing) {
+      vx::las::Point p;
+      p.x = x;
+      p.y = y;
+      p.z = height;
+      points.push_back(p);
+    }
+  }
+  const QString cloud = projectFolder + "/Internal/Point_Cloud_Raw/cloud.las";
+  QDir().mkpath(QFileInfo(cloud).absolutePath());
+  QDir().mkpath(projectFolder + "/Internal/Lists");
+  vx::las::write(cloud.toStdString(), points);
+  QFile list(projectFolder + "/Internal/Lists/point_cloud_raw_list.txt");
+  if (!list.open(QIODevice::WriteOnly) || list.write(cloud.toUtf8() + "\n") <= 0) qFatal("cannot write the point list");
+}
 
 inline void writeText(const QString& path, const QByteArray& text) {
   QDir().mkpath(QFileInfo(path).absolutePath());

@@ -2,6 +2,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "tests/platform/vx/TestProjects.h"
 #include "vx/Msg.h"
 #include "vx/VEXAProject.h"
 #include "vx/Vexa.h"
@@ -30,6 +31,8 @@ class MonitorTest : public QObject {
     QCOMPARE(project.setOutputFolder(dir.path().toStdString(), 0, 0), 0);
     project.setArea({{0, 0, 0}}, {{100, 100, 0}});
     project.setTileSize(100);
+    project.setGroundSampleDistance(1.0);
+    testprojects::writeRawPointCloud(dir.path(), {{0, 0, 0}}, {{100, 100, 0}}, 10.0, 2.0);
     QVERIFY(QDir(dir.path()).mkpath("Internal"));
 
     auto proxy = vxdb::DatabaseFactory::createDatabaseProxy();

@@ -3,6 +3,7 @@
 
 #include <memory>
 
+#include "tests/platform/vx/TestProjects.h"
 #include "tools/run/StatusText.h"
 #include "tools/run/VexaMsgInterface.h"
 #include "vx/Msg.h"
@@ -89,6 +90,8 @@ class StatusTextTest : public QObject {
     vx::VEXAProject project;
     QCOMPARE(project.setOutputFolder(dir.path().toStdString(), 0, 0), 0);
     project.setArea({{0, 0, 0}}, {{100, 100, 0}});
+    project.setGroundSampleDistance(1.0);
+    testprojects::writeRawPointCloud(dir.path(), {{0, 0, 0}}, {{100, 100, 0}}, 10.0, 2.0);
     vx::VEXA::setSimulatedTileWork(std::chrono::milliseconds(0));
     QCOMPARE(engine->dsm(project), 0);
     QCOMPARE(started.last()[0].toString(), QString("DSM"));
@@ -105,6 +108,8 @@ class StatusTextTest : public QObject {
     vx::VEXAProject project;
     QCOMPARE(project.setOutputFolder(dir.path().toStdString(), 0, 0), 0);
     project.setArea({{0, 0, 0}}, {{100, 100, 0}});
+    project.setGroundSampleDistance(1.0);
+    testprojects::writeRawPointCloud(dir.path(), {{0, 0, 0}}, {{100, 100, 0}}, 10.0, 2.0);
     { VexaMsgInterface receiver(engine); }
     QCOMPARE(engine->dsm(project), 0);  // would touch the destroyed receiver otherwise
   }

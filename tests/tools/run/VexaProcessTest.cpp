@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 
+#include "tests/platform/vx/TestProjects.h"
 #include "tools/run/VexaProcess.h"
 #include "vx/Msg.h"
 #include "vx/VEXAProject.h"
@@ -98,6 +99,8 @@ class VexaProcessTest : public QObject {
     project_ = std::make_shared<vx::VEXAProject>();
     QCOMPARE(project_->setOutputFolder(folder.toStdString(), 0, 0), 0);
     project_->setArea({{0, 0, 0}}, {{200, 100, 0}});
+    project_->setGroundSampleDistance(1.0);
+    testprojects::writeRawPointCloud(folder, {{0, 0, 0}}, {{200, 100, 0}}, 10.0, 2.0);
     project_->setTileSize(100);
     project_->addImage({"a.jpg", "Images/a.jpg", "Internal/Orientations/a.ori", true});
     project_->saveProjectFile(folder.toStdString() + "/Project.vpr");

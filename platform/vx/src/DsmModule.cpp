@@ -1,0 +1,111 @@
+// The real DSM module: grids the project's 3D input points into height tiles.
+
+#include <algorithm>
+#include <cmath>
+#include <system_error>
+#include <vector>
+
+#include "FileUtil.h"
+#include "TileWork.h"
+#include "vx/AtomicFile.h"
+#include "vx/Dsm.h"
+#include "vx/HeightGrid.h"
+#include "vx/Las.h"
+#include "vx/VEXAProject.h"
+
+namespace vx {
+
+namespace {
+
+using detail::fs::path;
+using detail::pathFromUtf8;
+using detail::utf8;
+
+const char* const kRawPointList = "Internal/Lists/point_cloud_raw_list.txt";
+const char* const kTileFolder = "Internal/DSM_Raw/DSM_Raw";
+
+struct InputFile {
+  std::string path;
+  double minX, minY, maxX, maxY;
+};
+
+class DsmWork final : public TileWork {
+ public:
+  DsmWork(const VEXAProject& project, const TileGrid& grid)
+      : folder_(pathFromUtf8(project.projectFolderUtf8())),
+        areaMin_(project.areaMin()),
+        tileSize_(project.tileSize()),
+        cell_(project.effectiveGsd()),
+        wkt_(project.coordinateSystemWkt()),
+        correctionShapefile_(project.correctionShapefile()),
+        lidarList_(project.useLidar() ? project.lidarListPath() : std::string()),
+        grid_(grid) {}
+
+  std::string prepare() override {
+    if (!(cell_ > 0) || !std::isfinite(cell_))
+      return "The DSM needs a positive ground sample distance; set the project's GSD.";
+    try {
+      std::vector<std::string> files;
+      const path list = folder_ / pathFromUtf8(kRawPointList);
+      std::error_code error;
+      if (!detail::fs::exists(list, error))
+        return "The DSM needs 3D points, and the list " + utf8(path(list).make_preferred()) +
+               " does not exist: run the dense matching first, or give the tool a point cloud.";
+      for (const std::string& file : las::inputFiles(utf8(list), utf8(folder_))) files.push_back(file);
+      if (!lidarList_.empty())
+        for (const std::string& file : las::inputFiles(lidarList_, utf8(folder_))) files.push_back(file);
+      for (const std::string& file : files) {
+        const las::Reader reader(file);
+        const las::Header& h = reader.header();
+        inputs_.push_back({file, h.min[0], h.min[1], h.max[0], h.max[1]});
+      }
+      if (!correctionShapefile_.empty()) {
+        const path shape = folder_ / pathFromUtf8(correctionShapefile_);
+        // A missing shapefile is a warning of the module run; an unusable one is an error.
+        if (detail::fs::is_regular_file(shape, error)) corrections_ = dsm::readCorrectionPolygons(utf8(shape));
+      }
+      detail::fs::create_directories(folder_ / pathFromUtf8(kTileFolder), error);
+      if (error) return "Cannot create the folder " + utf8(folder_ / pathFromUtf8(kTileFolder)) + ": " + error.message();
+    } catch (const std::exception& e) {
+      return e.what();
+    }
+    return {};
+  }
+
+  void tile(int x, int y) override {
+    const double west = areaMin_[0] + x * tileSize_;
+    const double south = areaMin_[1] + y * tileSize_;
+    const int cells = std::max(1, int(std::ceil(tileSize_ / cell_ - 1e-9)));
+    dsm::TileGridder gridder(HeightGrid(west, south + tileSize_, cell_, cells, cells));
+    std::vector<las::Point> points;
+    for (const InputFile& input : inputs_) {
+      if (input.maxX < west || input.minX > west + tileSize_ || input.maxY < south || input.minY > south + tileSize_)
+        continue;
+      las::Reader reader(input.path);
+      while (reader.read(points)) gridder.add(points);
+    }
+    const std::string name = "Tile_" + std::to_string(x) + "_" + std::to_string(y) + ".tif";
+    writeHeightGrid(utf8(folder_ / pathFromUtf8(kTileFolder) / name), gridder.finish(corrections_), wkt_);
+  }
+
+ private:
+  path folder_;
+  std::array<double, 3> areaMin_;
+  double tileSize_;
+  double cell_;
+  std::string wkt_;
+  std::string correctionShapefile_;
+  std::string lidarList_;
+  TileGrid grid_;
+  std::vector<InputFile> inputs_;
+  std::vector<dsm::Polygon> corrections_;
+};
+
+}  // namespace
+
+std::unique_ptr<TileWork> realTileWork(steps::Steps step, const VEXAProject& project, const TileGrid& grid) {
+  if (step == steps::DSM) return std::make_unique<DsmWork>(project, grid);
+  return nullptr;
+}
+
+}  // namespace vx
