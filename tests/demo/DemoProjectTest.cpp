@@ -20,7 +20,9 @@
 #include "demo/SizeEstimate.h"
 #include "demo/TerrainModel.h"
 #include "demo/TileLayout.h"
+#include "vx/HeightGrid.h"
 #include "vx/Las.h"
+#include "vx/Vexa.h"
 #include "tests/platform/vx/TestProjects.h"
 #include "vx/Msg.h"
 #include "vx/VEXAProject.h"
@@ -238,6 +240,48 @@ class DemoProjectTest : public QObject {
     QVERIFY(total > 4 * std::size_t(layout.textureSize * layout.textureSize));
     // Ground beside walls keeps about a quarter of its points.
     QVERIFY2(nearWalls < total / 20, qPrintable(QString("%1 of %2 beside walls").arg(nearWalls).arg(total)));
+  }
+
+  // The DSM made from the demo's clouds against the surface they were sampled from.
+  void theDsmOfTheDemoMatchesItsSurface() {
+    // A project of its own: processing changes the project that the other cases compare.
+    QTemporaryDir dir;
+    const QString root = dir.filePath("Processed");
+    demo::writeDemoProject(root.toStdString(), smallProject());
+    vx::VEXAProject project;
+    project.loadProjectFile((root + "/Project.vpr").toStdString());
+    vx::VEXA engine;
+    QCOMPARE(engine.dsm(project), 0);
+    const demo::DemoOptions options = smallProject();
+    const demo::MeshLayout layout = demo::MeshLayout::fromOptions(options);
+    const demo::TerrainModel terrain(options.seed, layout.extent());
+    const double gsd = project.effectiveGsd();
+    std::vector<double> all, awayFromWalls;
+    for (int y = 0; y < options.tiles; ++y) {
+      for (int x = 0; x < options.tiles; ++x) {
+        const vx::HeightGrid tile = vx::readHeightGrid(
+            QString("%1/Internal/DSM_Raw/DSM_Raw/Tile_%2_%3.tif").arg(root).arg(x).arg(y).toStdString());
+        for (int row = 0; row < tile.rows; ++row) {
+          for (int column = 0; column < tile.columns; ++column) {
+            const double lx = tile.centreX(column) - layout.origin.x(), ly = tile.centreY(row) - layout.origin.y();
+            const double error = std::abs(tile.at(column, row) - terrain.surfaceHeight(lx, ly));
+            all.push_back(error);
+            demo::BuildingHit roof;
+            const bool onRoof = terrain.buildingAt(lx, ly, roof);
+            if (!onRoof && terrain.distanceToBuilding(lx, ly, 3 * gsd) >= 3 * gsd) awayFromWalls.push_back(error);
+          }
+        }
+      }
+    }
+    const auto percentile = [](std::vector<double> values, double fraction) {
+      const auto at = values.begin() + std::ptrdiff_t(fraction * double(values.size() - 1));
+      std::nth_element(values.begin(), at, values.end());
+      return *at;
+    };
+    const double median = percentile(all, 0.5), p95 = percentile(awayFromWalls, 0.95);
+    qInfo("demo DSM at %.2f m cells: median error %.3f m, 95th percentile away from walls %.3f m", gsd, median, p95);
+    QVERIFY2(median <= 0.5 * gsd, qPrintable(QString::number(median)));
+    QVERIFY2(p95 <= 3 * gsd, qPrintable(QString::number(p95)));
   }
 
   void levelFilesFormOneCompleteTree() {
