@@ -4,6 +4,8 @@
 // request and the overall progress of the run.
 
 #include <chrono>
+#include <utility>
+#include <vector>
 
 #include "vx/Steps.h"
 
@@ -22,6 +24,8 @@ class ModuleHost {
   virtual void reportCanceled(int stepCode) = 0;
   // Reports the overall progress (step code 1000) when `step` has done `fraction` of its work.
   virtual void reportOverall(steps::Steps step, double fraction, std::chrono::steady_clock::time_point moduleStart) = 0;
+  // The tiles (x, y) a call makes; all when empty.
+  virtual const std::vector<std::pair<int, int>>& tileSelection() const = 0;
 };
 
 // Runs the simulated module of `step`; `insideFullRun` lets analysis work on adopted settings.

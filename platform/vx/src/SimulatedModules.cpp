@@ -2,6 +2,7 @@
 // and writes the list files of its results. Real modules do their tile work (TileWork.h); the
 // simulated ones take a set time per tile instead.
 
+#include <algorithm>
 #include <cmath>
 #include <system_error>
 
@@ -158,26 +159,43 @@ class Run {
       if (!problem.empty()) return fail(VEXA::kInvalidInput, "%s", problem);
     }
 
-    setStatus(steps::Started, "Processing status: %s started");
-    const int sizes[3] = {grid.count(), grid.columns, grid.rows};
+    // A run of some tiles (one job of many) leaves the step's status to the run of all of them.
+    const std::vector<std::pair<int, int>>& selection = host_.tileSelection();
+    std::vector<std::pair<int, int>> tiles;
+    for (int y = 0; y < grid.rows; ++y)
+      for (int x = 0; x < grid.columns; ++x)
+        if (selection.empty() || std::find(selection.begin(), selection.end(), std::make_pair(x, y)) != selection.end())
+          tiles.emplace_back(x, y);
+    for (const auto& [x, y] : selection) {
+      if (x < 0 || y < 0 || x >= grid.columns || y >= grid.rows) {
+        const std::string name = "Tile_" + std::to_string(x) + "_" + std::to_string(y) + " is not one of the " +
+                                 std::to_string(grid.columns) + " x " + std::to_string(grid.rows) + " tiles";
+        return fail(VEXA::kInvalidInput, "%s of the project.", name);
+      }
+    }
+    const bool wholeStep = selection.empty();
+
+    if (wholeStep) setStatus(steps::Started, "Processing status: %s started");
+    const int sizes[3] = {int(tiles.size()), grid.columns, grid.rows};
     host_.send(MSG::TYPE_INFO, code_, MSG::SUB_NONE, "%d tiles to process (%d x %d).", nullptr, sizes);
     warnings();
 
     const auto start = std::chrono::steady_clock::now();
-    for (int tile = 1; tile <= grid.count(); ++tile) {
+    const int count = int(tiles.size());
+    for (int tile = 1; tile <= count; ++tile) {
       if (host_.cancelRequested()) return canceled();
-      const int position[3] = {tile, grid.count(), 0};
+      const int position[3] = {tile, count, 0};
       host_.send(MSG::TYPE_INFO, code_, MSG::SUB_NONE, "Processing Tile %d of %d", nullptr, position);
       if (work) {
         try {
-          work->tile((tile - 1) % grid.columns, (tile - 1) / grid.columns);
+          work->tile(tiles[std::size_t(tile - 1)].first, tiles[std::size_t(tile - 1)].second);
         } catch (const std::exception& e) {
           return fail(VEXA::kWriteFailed, "%s", e.what());
         }
       } else if (!host_.workOnTile()) {
         return canceled();
       }
-      const double fraction = static_cast<double>(tile) / grid.count();
+      const double fraction = static_cast<double>(tile) / count;
       const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
       const double progress[3] = {fraction, elapsed, elapsed / fraction - elapsed};
       host_.send(MSG::TYPE_PROGRESS, code_, MSG::SUB_NONE, "", progress);
@@ -189,12 +207,14 @@ class Run {
     } catch (const std::exception& e) {
       return fail(VEXA::kWriteFailed, "%s", e.what());
     }
-    setStatus(steps::Done, "Processing status: %s done");
-    try {
-      project_.saveProjectFile(utf8(folder / "Project.vpr"));
-    } catch (const std::exception& e) {
-      host_.send(MSG::TYPE_WARNING, code_, MSG::SUB_NONE, "The step status was not saved: %s", nullptr, nullptr,
-                 e.what());
+    if (wholeStep) {
+      setStatus(steps::Done, "Processing status: %s done");
+      try {
+        project_.saveProjectFile(utf8(folder / "Project.vpr"));
+      } catch (const std::exception& e) {
+        host_.send(MSG::TYPE_WARNING, code_, MSG::SUB_NONE, "The step status was not saved: %s", nullptr, nullptr,
+                   e.what());
+      }
     }
     host_.send(MSG::TYPE_MODULE_FINISHED, code_, MSG::SUB_NONE, "");
     return 0;

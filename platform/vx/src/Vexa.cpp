@@ -25,6 +25,7 @@ struct VEXA::State final : ModuleHost {
   void* user = nullptr;
   std::atomic<int> cancel{kNoCancel};
   std::vector<steps::Steps> plan;
+  std::vector<std::pair<int, int>> tiles;
   std::chrono::steady_clock::time_point planStart = std::chrono::steady_clock::now();
 
   void send(int type, int step, int subCode, const char* format, const double* doubles = nullptr,
@@ -34,6 +35,8 @@ struct VEXA::State final : ModuleHost {
   }
 
   bool cancelRequested() const override { return cancel != kNoCancel; }
+
+  const std::vector<std::pair<int, int>>& tileSelection() const override { return tiles; }
 
   bool workOnTile() override {
     constexpr std::chrono::milliseconds kSlice{5};
@@ -91,6 +94,8 @@ void VEXA::resetCancel() { state_->cancel = kNoCancel; }
 void VEXA::setSimulatedTileWork(std::chrono::milliseconds work) { g_tileWorkMs = std::max<long long>(0, work.count()); }
 
 std::chrono::milliseconds VEXA::simulatedTileWork() { return std::chrono::milliseconds(g_tileWorkMs.load()); }
+
+void VEXA::setTileSelection(const std::vector<std::pair<int, int>>& tiles) { state_->tiles = tiles; }
 
 void VEXA::setRunPlan(const std::vector<steps::Steps>& plan) {
   state_->plan = plan;

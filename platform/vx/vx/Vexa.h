@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "vx/Status.h"
@@ -78,6 +79,12 @@ class VEXA {
   // vx::steps); other calls report their own progress as overall progress. Set it on the thread
   // that makes the calls; the plan's clock starts here.
   void setRunPlan(const std::vector<steps::Steps>& plan);
+
+  // The tiles (x east, y north, from 0) the following module calls make; all when empty. A call
+  // with a selection makes only those tiles, refuses a tile outside the project's grid, writes its
+  // lists as a whole run does and leaves the step status alone: it is one job of a run split into
+  // tile jobs (a cluster's array job), each reading and writing only through the project folder.
+  void setTileSelection(const std::vector<std::pair<int, int>>& tiles);
 
   // Made before an analysis: checks the project folder and its structure (an older structure is
   // the error of step 1000, sub-code 26) and creates the folders the modules write into.
