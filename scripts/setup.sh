@@ -8,7 +8,7 @@ packages=(
   qtbase5-dev libqt5opengl5-dev
   libopenscenegraph-dev openscenegraph
   libboost-program-options-dev libboost-filesystem-dev libboost-nowide-dev libboost-dev
-  libsqlite3-dev libgdal-dev
+  libsqlite3-dev libgdal-dev gdal-bin
   xvfb xauth libgl1-mesa-dri x11-apps imagemagick
 )
 
