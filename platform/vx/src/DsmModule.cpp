@@ -52,8 +52,12 @@ class DsmWork final : public TileWork {
         return "The DSM needs 3D points, and the list " + utf8(path(list).make_preferred()) +
                " does not exist: run the dense matching first, or give the tool a point cloud.";
       for (const std::string& file : las::inputFiles(utf8(list), utf8(folder_))) files.push_back(file);
-      if (!lidarList_.empty())
-        for (const std::string& file : las::inputFiles(lidarList_, utf8(folder_))) files.push_back(file);
+      if (!lidarList_.empty()) {
+        const path lidar = pathFromUtf8(lidarList_);
+        const std::string listed = utf8(lidar.is_absolute() ? lidar : folder_ / lidar);
+        // The operator's own list: its entries are relative to where it lies.
+        for (const std::string& file : las::inputFiles(listed)) files.push_back(file);
+      }
       for (const std::string& file : files) {
         const las::Reader reader(file);
         const las::Header& h = reader.header();

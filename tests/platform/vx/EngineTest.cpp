@@ -8,6 +8,7 @@
 #include "TestProjects.h"
 #include "TestShapefiles.h"
 #include "vx/HeightGrid.h"
+#include "vx/Las.h"
 #include "vx/MessageText.h"
 #include "vx/Msg.h"
 #include "vx/VEXAProject.h"
@@ -192,6 +193,35 @@ class EngineTest : public QObject {
     QCOMPARE(tile.at(column, row), 35.0f);
     QVERIFY(tile.cellOf(500070.5, 5000070.5, column, row));
     QCOMPARE(tile.at(column, row), 20.0f);
+  }
+
+  // With LiDAR, its clouds join the matched ones; its list may be relative to the project.
+  void theDsmTakesLidarCloudsToo() {
+    std::vector<vx::las::Point> lidar;
+    for (int k = 0; k < 3; ++k)
+      for (double y = 5000000.5; y < 5000100; y += 1.0)
+        for (double x = 500100.5; x < 500200; x += 1.0) {
+          vx::las::Point p;
+          p.x = x;
+          p.y = y;
+          p.z = 26.0;
+          lidar.push_back(p);
+        }
+    QDir().mkpath(folder() + "/Internal/LiDAR");
+    vx::las::write((folder() + "/Internal/LiDAR/strip.las").toStdString(), lidar);
+    testprojects::writeText(folder() + "/Internal/LiDAR/lidar_list.txt", "strip.las\n");
+    project_->setUseLidar(true);
+    project_->setLidarListPath("Internal/LiDAR/lidar_list.txt");
+    const int result = engine_.dsm(*project_);
+    const auto errors = recorder_.of(msg::TYPE_ERROR, 1710);
+    QVERIFY2(result == 0, errors.empty() ? "no error" : errors.front().text.c_str());
+    const auto heightIn = [&](int x) {
+      const vx::HeightGrid tile = vx::readHeightGrid(
+          QString("%1/Internal/DSM_Raw/DSM_Raw/Tile_%2_0.tif").arg(folder()).arg(x).toStdString());
+      return tile.at(40, 40);
+    };
+    QCOMPARE(heightIn(0), 20.0f);
+    QCOMPARE(heightIn(1), 26.0f);
   }
 
   void everyModuleRunsUnderItsStepCode() {
