@@ -1,9 +1,9 @@
 #include "Gdal.h"
 
+#include <atomic>
 #include <mutex>
-#include <system_error>
+#include <string_view>
 
-#include "FileUtil.h"
 #include "vx/AtomicFile.h"
 
 namespace vx {
@@ -18,37 +18,40 @@ void writeGeoTiff(const std::string& utf8Path, const RasterLayout& raster) {
   registerGdalDrivers();
   GDALDriver* driver = GetGDALDriverManager()->GetDriverByName("GTiff");
   if (!driver) throw FileError("Cannot write " + utf8Path + ": GDAL has no GeoTIFF driver.");
-  const std::string temporary = utf8Path + ".tmp";
+  // Made in memory, then written by the one way files are replaced (vx::writeFileAtomically), so a
+  // raster gets the same checked writes, flush to disk and rename as every other file.
+  static std::atomic<unsigned> counter{0};
+  const std::string memory = "/vsimem/vx_raster_" + std::to_string(++counter) + ".tif";
   QuietGdalErrors quiet;
   CPLErrorReset();
-  bool written = false;
+  bool made = false;
   {
     const char* options[] = {"COMPRESS=DEFLATE", "TILED=YES", nullptr};
-    GDALDatasetUniquePtr dataset(driver->Create(temporary.c_str(), raster.width, raster.height, raster.bands,
+    GDALDatasetUniquePtr dataset(driver->Create(memory.c_str(), raster.width, raster.height, raster.bands,
                                                 raster.type, const_cast<char**>(options)));
-    written = dataset != nullptr;
+    made = dataset != nullptr;
     const bool georeferenced = raster.geoTransform != std::array<double, 6>{};
-    if (written && georeferenced)
-      written = dataset->SetGeoTransform(const_cast<double*>(raster.geoTransform.data())) == CE_None;
-    if (written && !raster.wkt.empty()) written = dataset->SetProjection(raster.wkt.c_str()) == CE_None;
-    for (int band = 1; written && band <= raster.bands; ++band) {
-      if (raster.hasNoData) written = dataset->GetRasterBand(band)->SetNoDataValue(raster.noData) == CE_None;
+    if (made && georeferenced) made = dataset->SetGeoTransform(const_cast<double*>(raster.geoTransform.data())) == CE_None;
+    if (made && !raster.wkt.empty()) made = dataset->SetProjection(raster.wkt.c_str()) == CE_None;
+    for (int band = 1; made && band <= raster.bands; ++band) {
+      if (raster.hasNoData) made = dataset->GetRasterBand(band)->SetNoDataValue(raster.noData) == CE_None;
     }
-    if (written) {
-      written = dataset->RasterIO(GF_Write, 0, 0, raster.width, raster.height, const_cast<void*>(raster.data),
-                                  raster.width, raster.height, raster.type, raster.bands, nullptr, 0, 0, 0,
-                                  nullptr) == CE_None;
+    if (made) {
+      made = dataset->RasterIO(GF_Write, 0, 0, raster.width, raster.height, const_cast<void*>(raster.data),
+                               raster.width, raster.height, raster.type, raster.bands, nullptr, 0, 0, 0,
+                               nullptr) == CE_None;
     }
-  }  // closing the data set flushes it; a failure there shows in CPLGetLastErrorType
-  std::error_code error;
-  if (written && CPLGetLastErrorType() < CE_Failure) {
-    fs::rename(pathFromUtf8(temporary), pathFromUtf8(utf8Path), error);
-    if (!error) return;
-  }
-  const std::string reason = error ? error.message() : std::string(CPLGetLastErrorMsg());
-  std::error_code ignored;
-  fs::remove(pathFromUtf8(temporary), ignored);
-  throw FileError("Cannot write " + utf8Path + ": " + (reason.empty() ? "the disk may be full" : reason) + ".");
+  }  // closing the data set completes the file; a failure there shows in CPLGetLastErrorType
+  made = made && CPLGetLastErrorType() < CE_Failure;
+  const std::string reason = CPLGetLastErrorMsg();
+  vsi_l_offset length = 0;
+  GByte* bytes = made ? VSIGetMemFileBuffer(memory.c_str(), &length, FALSE) : nullptr;
+  struct Unlink {
+    const std::string& path;
+    ~Unlink() { VSIUnlink(path.c_str()); }
+  } unlink{memory};
+  if (!bytes) throw FileError("Cannot write " + utf8Path + ": " + (reason.empty() ? "the raster could not be made" : reason) + ".");
+  vx::writeFileAtomically(utf8Path, std::string_view(reinterpret_cast<const char*>(bytes), std::size_t(length)));
 }
 
 }  // namespace detail

@@ -2,7 +2,7 @@
 
 // What the core library's GDAL users share: the drivers registered once, GDAL's own messages kept
 // off standard error (the callers name the file and the reason themselves), and the one way a
-// raster file is written: whole into a temporary file beside it, then renamed over the target.
+// raster file is written: made in memory, then written by vx::writeFileAtomically.
 
 #include <gdal_priv.h>
 
@@ -36,7 +36,8 @@ struct RasterLayout {
   double noData = 0;
 };
 
-// A compressed GeoTIFF, atomically. Throws vx::FileError naming `utf8Path` and the reason.
+// A compressed GeoTIFF, atomically (vx::writeFileAtomically, with its checks and its test seam).
+// Throws vx::FileError naming `utf8Path` and the reason.
 void writeGeoTiff(const std::string& utf8Path, const RasterLayout& raster);
 
 }  // namespace detail

@@ -11,6 +11,7 @@
 #include "vx/Dsm.h"
 #include "vx/HeightGrid.h"
 #include "vx/Las.h"
+#include "vx/WriteFaults.h"
 
 using testprojects::errorOf;
 using testprojects::readText;
@@ -198,9 +199,40 @@ class DsmTest : public QObject {
       QVERIFY2(error.contains(damaged), qPrintable(error));
     }
     QVERIFY(errorOf([&] { vx::readHeightGrid(dir_.path().toStdString()); }).contains("not a regular file"));
-    // A failed write leaves the old tile as it was.
     QVERIFY(!errorOf([&] { vx::writeHeightGrid(dir_.filePath("missing/DSM_0_0.tif").toStdString(), grid); })
                  .contains("no exception"));
+  }
+
+  // A full disk at any step of a tile's save leaves the old tile whole and says which file, or,
+  // once the new tile is in place (flushing the folder), the new one.
+  void aFullDiskLeavesTheOldTile() {
+    vx::HeightGrid old(kWest, kSouth + 40, 0.5, 16, 16);
+    std::fill(old.heights.begin(), old.heights.end(), 301.0f);
+    vx::HeightGrid changed = old;
+    std::fill(changed.heights.begin(), changed.heights.end(), 305.0f);
+    const QString path = dir_.filePath("full/DSM_3_4.tif");
+    QDir().mkpath(dir_.filePath("full"));
+    vx::writeHeightGrid(path.toStdString(), old);
+    int failedSteps = 0;
+    for (int step = 1;; ++step) {
+      vx::writefaults::inject(step, vx::writefaults::Fault::NoSpace);
+      const QString error = errorOf([&] { vx::writeHeightGrid(path.toStdString(), changed); });
+      const bool faultFired = vx::writefaults::stepsTaken() >= step;
+      vx::writefaults::clear();
+      if (!faultFired) break;
+      const float kept = vx::readHeightGrid(path.toStdString()).at(5, 5);
+      if (error == "no exception") {
+        QCOMPARE(kept, 305.0f);
+        vx::writeHeightGrid(path.toStdString(), old);
+      } else {
+        ++failedSteps;
+        QVERIFY2(error.contains(path), qPrintable(error));
+        QCOMPARE(kept, 301.0f);
+      }
+      QCOMPARE(QDir(dir_.filePath("full")).entryList(QDir::Files), QStringList{"DSM_3_4.tif"});
+    }
+    QVERIFY(failedSteps >= 4);
+    QCOMPARE(vx::readHeightGrid(path.toStdString()).at(5, 5), 305.0f);
   }
 };
 
