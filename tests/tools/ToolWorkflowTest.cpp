@@ -11,6 +11,7 @@
 #include <stdexcept>
 
 #include "dialogs/MessageDialogs.h"
+#include "tests/platform/vx/TestProjects.h"
 #include "img/images/Images.h"
 #include "tools/run/BusyScreen.h"
 #include "tools/run/ProgressMonitor.h"
@@ -83,12 +84,7 @@ class TestTool : public ToolBase {
   QString failure;
 };
 
-void writeText(const QString& path, const QByteArray& text) {
-  QDir().mkpath(QFileInfo(path).absolutePath());
-  QFile file(path);
-  QVERIFY(file.open(QIODevice::WriteOnly));
-  file.write(text);
-}
+using testprojects::writeText;
 
 }  // namespace
 

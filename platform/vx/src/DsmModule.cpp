@@ -31,15 +31,14 @@ struct InputFile {
 
 class DsmWork final : public TileWork {
  public:
-  DsmWork(const VEXAProject& project, const TileGrid& grid)
+  explicit DsmWork(const VEXAProject& project)
       : folder_(pathFromUtf8(project.projectFolderUtf8())),
         areaMin_(project.areaMin()),
         tileSize_(project.tileSize()),
         cell_(project.effectiveGsd()),
         wkt_(project.coordinateSystemWkt()),
         correctionShapefile_(project.correctionShapefile()),
-        lidarList_(project.useLidar() ? project.lidarListPath() : std::string()),
-        grid_(grid) {}
+        lidarList_(project.useLidar() ? project.lidarListPath() : std::string()) {}
 
   std::string prepare() override {
     if (!(cell_ > 0) || !std::isfinite(cell_))
@@ -100,15 +99,14 @@ class DsmWork final : public TileWork {
   std::string wkt_;
   std::string correctionShapefile_;
   std::string lidarList_;
-  TileGrid grid_;
   std::vector<InputFile> inputs_;
   std::vector<dsm::Polygon> corrections_;
 };
 
 }  // namespace
 
-std::unique_ptr<TileWork> realTileWork(steps::Steps step, const VEXAProject& project, const TileGrid& grid) {
-  if (step == steps::DSM) return std::make_unique<DsmWork>(project, grid);
+std::unique_ptr<TileWork> realTileWork(steps::Steps step, const VEXAProject& project) {
+  if (step == steps::DSM) return std::make_unique<DsmWork>(project);
   return nullptr;
 }
 

@@ -27,18 +27,6 @@ bool HeightGrid::cellOf(double x, double y, int& column, int& row) const {
   return true;
 }
 
-float HeightGrid::heightAt(double x, double y) const {
-  if (columns == 0 || rows == 0) return NAN;
-  const double fc = std::clamp((x - west) / cell - 0.5, 0.0, double(columns - 1));
-  const double fr = std::clamp((north - y) / cell - 0.5, 0.0, double(rows - 1));
-  const int c0 = int(fc), r0 = int(fr);
-  const int c1 = std::min(c0 + 1, columns - 1), r1 = std::min(r0 + 1, rows - 1);
-  const double tc = fc - c0, tr = fr - r0;
-  const double top = at(c0, r0) * (1 - tc) + at(c1, r0) * tc;
-  const double bottom = at(c0, r1) * (1 - tc) + at(c1, r1) * tc;
-  return float(top * (1 - tr) + bottom * tr);
-}
-
 void writeHeightGrid(const std::string& utf8Path, const HeightGrid& grid, const std::string& wkt) {
   std::vector<float> onDisk(grid.heights);
   for (float& h : onDisk)

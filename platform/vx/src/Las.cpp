@@ -206,10 +206,9 @@ void write(const std::string& utf8Path, const std::vector<Point>& points, bool v
   put<std::uint32_t>(out, 0);  // variable length records
   put<std::uint8_t>(out, std::uint8_t(h.pointFormat));
   put<std::uint16_t>(out, std::uint16_t(h.recordLength));
-  const bool legacyFits = !version14 || points.size() <= std::numeric_limits<std::uint32_t>::max();
   if (!version14 && points.size() > std::numeric_limits<std::uint32_t>::max())
     throw FileError("The point file " + utf8Path + " cannot hold more than 4294967295 points in LAS 1.2.");
-  put<std::uint32_t>(out, legacyFits && h.pointFormat < 6 ? std::uint32_t(points.size()) : 0);
+  put<std::uint32_t>(out, h.pointFormat < 6 ? std::uint32_t(points.size()) : 0);  // 1.4 keeps only the 64-bit count
   put<std::uint32_t>(out, h.pointFormat < 6 ? std::uint32_t(points.size()) : 0);  // first returns
   for (int i = 0; i < 4; ++i) put<std::uint32_t>(out, 0);
   for (double s : h.scale) put<double>(out, s);

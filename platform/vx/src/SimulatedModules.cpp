@@ -153,7 +153,7 @@ class Run {
     if (module.needsImages && project_.imageCount() == 0)
       return fail(VEXA::kInvalidInput, "The project has no images; %s needs oriented images.", name_);
 
-    const std::unique_ptr<TileWork> work = realTileWork(step_, project_, grid);
+    const std::unique_ptr<TileWork> work = realTileWork(step_, project_);
     if (work) {
       const std::string problem = work->prepare();
       if (!problem.empty()) return fail(VEXA::kInvalidInput, "%s", problem);

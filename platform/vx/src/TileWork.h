@@ -31,6 +31,6 @@ class TileWork {
 };
 
 // The real work of `step`, or null for a simulated step.
-std::unique_ptr<TileWork> realTileWork(steps::Steps step, const VEXAProject& project, const TileGrid& grid);
+std::unique_ptr<TileWork> realTileWork(steps::Steps step, const VEXAProject& project);
 
 }  // namespace vx

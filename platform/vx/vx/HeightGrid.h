@@ -34,8 +34,6 @@ struct HeightGrid {
   double centreY(int row) const { return north - (row + 0.5) * cell; }
   // The cell holding (x, y); false outside the grid.
   bool cellOf(double x, double y, int& column, int& row) const;
-  // Bilinear between cell centres, clamped at the border; NaN where a neighbour is unknown.
-  float heightAt(double x, double y) const;
 };
 
 // Atomically, with the coordinate system `wkt` (none when empty). Throws vx::FileError.

@@ -13,6 +13,19 @@
 
 namespace msg = vx::MSG;
 
+namespace {
+
+// One tile of 100 m with a level cloud, in `dir`.
+bool makeProject(vx::VEXAProject& project, const QTemporaryDir& dir) {
+  if (project.setOutputFolder(dir.path().toStdString(), 0, 0) != 0) return false;
+  project.setArea({{0, 0, 0}}, {{100, 100, 0}});
+  project.setGroundSampleDistance(1.0);
+  testprojects::writeRawPointCloud(dir.path(), {{0, 0, 0}}, {{100, 100, 0}}, 10.0, 2.0);
+  return true;
+}
+
+}  // namespace
+
 class StatusTextTest : public QObject {
   Q_OBJECT
 
@@ -88,10 +101,7 @@ class StatusTextTest : public QObject {
     // The engine's own messages arrive the same way, and the utility channel can feed it too.
     QTemporaryDir dir;
     vx::VEXAProject project;
-    QCOMPARE(project.setOutputFolder(dir.path().toStdString(), 0, 0), 0);
-    project.setArea({{0, 0, 0}}, {{100, 100, 0}});
-    project.setGroundSampleDistance(1.0);
-    testprojects::writeRawPointCloud(dir.path(), {{0, 0, 0}}, {{100, 100, 0}}, 10.0, 2.0);
+    QVERIFY(makeProject(project, dir));
     vx::VEXA::setSimulatedTileWork(std::chrono::milliseconds(0));
     QCOMPARE(engine->dsm(project), 0);
     QCOMPARE(started.last()[0].toString(), QString("DSM"));
@@ -106,10 +116,7 @@ class StatusTextTest : public QObject {
     auto engine = std::make_shared<vx::VEXA>();
     QTemporaryDir dir;
     vx::VEXAProject project;
-    QCOMPARE(project.setOutputFolder(dir.path().toStdString(), 0, 0), 0);
-    project.setArea({{0, 0, 0}}, {{100, 100, 0}});
-    project.setGroundSampleDistance(1.0);
-    testprojects::writeRawPointCloud(dir.path(), {{0, 0, 0}}, {{100, 100, 0}}, 10.0, 2.0);
+    QVERIFY(makeProject(project, dir));
     { VexaMsgInterface receiver(engine); }
     QCOMPARE(engine->dsm(project), 0);  // would touch the destroyed receiver otherwise
   }
