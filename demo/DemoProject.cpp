@@ -5,28 +5,27 @@
 #include <system_error>
 
 #include "demo/CameraFlight.h"
+#include "demo/DemoProcessing.h"
 #include "demo/OutputFolder.h"
 #include "demo/PhotoRenderer.h"
 #include "demo/PointClouds.h"
 #include "demo/PhotoWriter.h"
 #include "demo/SizeEstimate.h"
 #include "demo/TerrainModel.h"
-#include "demo/TiledMesh.h"
+#include "demo/TexturePainter.h"
+#include "demo/TileMeshBuilder.h"
 #include "demo/TileLayout.h"
 #include "demo/TrueOrtho.h"
 #include "project/Layout.h"
 #include "vx/Msg.h"
 #include "vx/VEXAProject.h"
-#include "vxdb/Database.h"
+#include "vx/HeightGrid.h"
 
 namespace demo {
 
 namespace {
 
 namespace fs = std::filesystem;
-
-// A fixed time for the database records, so that a seed always gives the same bytes.
-constexpr std::int64_t kEpoch = 1735689600;  // 2025-01-01 00:00:00 UTC
 
 const char* const kWkt =
     "PROJCS[\"WGS 84 / UTM zone 32N\",GEOGCS[\"WGS 84\",DATUM[\"WGS_1984\",SPHEROID[\"WGS 84\",6378137,"
@@ -47,6 +46,22 @@ class Steps {
  private:
   const Progress& progress_;
 };
+
+// Beside the project's own folders: what the demo knows to be true, for measuring the results.
+const char* const kGroundTruthFolder = "Ground_Truth";
+
+// The true surface of tile (x, y) at the project's ground sample distance, as a DSM tile would hold it.
+void writeTrueHeights(const TerrainModel& terrain, const MeshLayout& layout, int x, int y, const fs::path& file) {
+  const int cells = layout.textureSize;
+  const double cell = layout.tileSize / cells;
+  const osg::Vec3d offset = layout.tileOffset(x, y);
+  vx::HeightGrid grid(offset.x(), offset.y() + layout.tileSize, cell, cells, cells);
+  for (int row = 0; row < cells; ++row)
+    for (int column = 0; column < cells; ++column)
+      grid.at(column, row) = float(terrain.surfaceHeight(grid.centreX(column) - layout.origin.x(),
+                                                         grid.centreY(row) - layout.origin.y()));
+  vx::writeHeightGrid(toUtf8(file), grid, kWkt);
+}
 
 std::string lines(const std::vector<std::string>& entries) {
   std::string text;
@@ -70,32 +85,19 @@ std::string relativePath(const std::wstring& folder, const std::string& name) {
   return layout::toUtf8(layout::join(folder, layout::fromUtf8(name)));
 }
 
-void registerMeshes(const fs::path& root) {
-  const auto resources = vxdb::DatabaseIO::openForWriting(toUtf8(inProject(root, layout::ResourcesDatabaseFile)));
-  const auto chronicle = vxdb::DatabaseIO::openForWriting(toUtf8(inProject(root, layout::ChronicleDatabaseFile)));
-  const std::string mesh = "Mesh.osgb";
-  vxdb::registerResource(*resources, *chronicle, vxdb::Resource::Type::DSMMeshForEditing,
-                         {relativePath(layout::ResultsDsmMeshForEditingDir, mesh)}, {vx::MSG::PRC_DSM_MESH_FOR_EDITING},
-                         {kEpoch});
-  vxdb::registerResource(*resources, *chronicle, vxdb::Resource::Type::DSMMesh,
-                         {relativePath(layout::ResultsDsmMeshDir, mesh)}, {vx::MSG::PRC_DSM_MESH_TEXTURING},
-                         {kEpoch + 60});
-}
-
 std::string logText(const DemoOptions& options, const MeshLayout& meshLayout, const TerrainModel& terrain, int images) {
   std::ostringstream log;
   log << "Demo project generator, seed " << options.seed << "\n"
       << "Terrain: " << meshLayout.extent() << " m x " << meshLayout.extent() << " m, " << terrain.roads().size()
       << " roads, " << terrain.villages().size() << " villages, " << terrain.buildings().size() << " buildings, "
       << terrain.treeCount() << " trees\n"
-      << "DSM mesh: " << meshLayout.tiles << " x " << meshLayout.tiles << " tiles of " << meshLayout.tileSize << " m, "
-      << meshLayout.levels << " levels of detail, finest grid " << meshLayout.finestGridCells << " cells and texture "
-      << meshLayout.textureSize << " pixels per tile side\n"
-      << "DSM mesh for editing: the same tiles, level-of-detail version 2\n"
-      << "True ortho: one GeoTIFF per tile, " << meshLayout.textureSize << " x " << meshLayout.textureSize
-      << " pixels\n"
+      << "True surface: " << meshLayout.tiles << " x " << meshLayout.tiles << " tiles of " << meshLayout.tileSize
+      << " m, texture " << meshLayout.textureSize << " pixels per tile side; true orthos and heights in "
+      << kGroundTruthFolder << "\n"
       << "Flight: " << images << " oriented images of " << kImageWidth << " x " << kImageHeight
-      << " pixels, photos drawn from the finest mesh level\n";
+      << " pixels, photos drawn from the true surface\n"
+      << "Point clouds: one LAS file per tile, sampled from the true surface\n"
+      << "Results: DSM, DSM mesh, true ortho and DSM mesh texturing made by the processing engine\n";
   return log.str();
 }
 
@@ -117,39 +119,44 @@ void writeProjectFiles(const fs::path& out, const fs::path& root, const DemoOpti
   steps.report(2, "Planning the terrain");
   const TerrainModel terrain(options.seed, meshLayout.extent());
 
-  const auto tileProgress = [&](int done, int count) {
-    steps.report(3 + 45 * done / count, "Writing mesh tiles " + std::to_string(done) + "/" + std::to_string(count));
-  };
-  // Every tile also gives its true ortho and, for the photos, the triangles of its finest level.
+  // The true surface's tiles give the photos their triangles and the ground truth its true orthos
+  // and heights; the project's own results are made from the photos and clouds afterwards.
+  const TexturePainter painter(terrain);
+  const TileMeshBuilder builder(terrain, painter, meshLayout);
   PhotoRenderer renderer;
-  std::vector<std::string> orthoFiles;
-  const auto visitTile = [&](int x, int y, const TileNodes& tile) {
-    const fs::path ortho = inProject(out, layout::ResultsTrueOrthoDir) / trueOrthoFileName(x, y);
-    writeTrueOrtho(*tile.texture, tile.offset, meshLayout.tileSize, kWkt, ortho);
-    orthoFiles.push_back(recorded(toUtf8(ortho)));
-    renderer.add(finestMeshes(tile));
-  };
-  TiledMeshResult meshes = writeTiledMeshes(
-      terrain, meshLayout,
-      {{inProject(out, layout::ResultsDsmMeshDir), 1}, {inProject(out, layout::ResultsDsmMeshForEditingDir), 2}},
-      tileProgress, visitTile);
-  for (auto& roots : meshes.tileRoots)
-    for (std::string& tileRoot : roots) tileRoot = recorded(tileRoot);
-  writeTextFile(inProject(out, layout::DsmMeshListFile), lines(meshes.tileRoots[0]));
-  writeTextFile(inProject(out, layout::DsmMeshForEditingListFile), lines(meshes.tileRoots[1]));
-  writeTextFile(inProject(out, layout::TrueOrthoListFile), lines(orthoFiles));
+  const fs::path truth = out / kGroundTruthFolder;
+  for (const char* kind : {"True_Ortho", "Height"}) {
+    std::error_code error;
+    fs::create_directories(truth / kind, error);
+    if (error) throw std::runtime_error("Could not create " + toUtf8(truth / kind) + ": " + error.message());
+  }
+  double minHeight = 0, maxHeight = 0;
+  const int tileCount = meshLayout.tiles * meshLayout.tiles;
+  for (int y = 0; y < meshLayout.tiles; ++y) {
+    for (int x = 0; x < meshLayout.tiles; ++x) {
+      const TileNodes tile = builder.build(x, y, 1);
+      writeTrueOrtho(*tile.texture, tile.offset, meshLayout.tileSize, kWkt, truth / "True_Ortho" / trueOrthoFileName(x, y));
+      writeTrueHeights(terrain, meshLayout, x, y, truth / "Height" / (tileName(x, y) + ".tif"));
+      renderer.add(finestMeshes(tile));
+      const double low = tile.offset.z() + tile.minXYZ.z(), high = tile.offset.z() + tile.maxXYZ.z();
+      minHeight = (x || y) ? std::min(minHeight, low) : low;
+      maxHeight = (x || y) ? std::max(maxHeight, high) : high;
+      const int done = y * meshLayout.tiles + x + 1;
+      steps.report(3 + 25 * done / tileCount, "Drawing the true surface " + std::to_string(done) + "/" + std::to_string(tileCount));
+    }
+  }
 
-  steps.report(49, "Sampling the point clouds");
+  steps.report(28, "Sampling the point clouds");
   std::vector<std::string> cloudFiles;
   for (const fs::path& cloud :
        writePointClouds(terrain, meshLayout, inProject(out, layout::PointCloudRawDir), [&](int done, int count) {
-         steps.report(49 + 2 * done / count,
+         steps.report(28 + 2 * done / count,
                       "Sampling the point clouds " + std::to_string(done) + "/" + std::to_string(count));
        }))
     cloudFiles.push_back(recorded(toUtf8(cloud)));
   writeTextFile(inProject(out, layout::PointCloudRawListFile), lines(cloudFiles));
 
-  steps.report(51, "Writing the camera flight");
+  steps.report(30, "Writing the camera flight");
   const std::vector<FlightCamera> cameras = planFlight(terrain, meshLayout, options.images);
   std::vector<std::string> orientationFiles;
   std::vector<std::string> imageNames;
@@ -168,22 +175,23 @@ void writeProjectFiles(const fs::path& out, const fs::path& root, const DemoOpti
     image.orientationPath = orientation;
     project.addImage(image);
   }
-  vx::writeOrientationList(toUtf8(inProject(out, layout::OrientationListFile)), orientationFiles);
-  writeTextFile(inProject(out, layout::ImageColorListFile), lines(imageNames));
+  // The flight's orientations are final: every iteration's list names them.
+  for (const std::wstring& list : {layout::OrientationListFile, layout::OrientationIter0ListFile,
+                                   layout::OrientationIter1ListFile, layout::OrientationIter2ListFile})
+    vx::writeOrientationList(toUtf8(inProject(out, list)), orientationFiles);
+  for (const std::wstring& list : {layout::ImageColorListFile, layout::ImageColorIter0ListFile,
+                                   layout::ImageColorIter1ListFile, layout::ImageColorIter2ListFile})
+    writeTextFile(inProject(out, list), lines(imageNames));
   stereoTopology(cameras, meshLayout).saveTopology(toUtf8(inProject(out, layout::TopologyFile)));
 
-  steps.report(52, "Drawing the photos");
+  steps.report(31, "Drawing the photos");
   writePhotos(renderer, orientations, inProject(out, layout::ImagesColorDir), [&](int done, int count) {
-    steps.report(52 + 41 * done / count, "Drawing the photos " + std::to_string(done) + "/" + std::to_string(count));
+    steps.report(31 + 28 * done / count, "Drawing the photos " + std::to_string(done) + "/" + std::to_string(count));
   });
 
-  steps.report(94, "Registering the results in the project databases");
-  registerMeshes(out);
-
-  steps.report(97, "Writing the project file");
-  const osg::Vec3d low = meshLayout.origin + osg::Vec3d(0.0, 0.0, meshes.minHeight);
-  const osg::Vec3d high =
-      meshLayout.origin + osg::Vec3d(meshLayout.extent(), meshLayout.extent(), meshes.maxHeight);
+  steps.report(59, "Writing the project file");
+  const osg::Vec3d low = meshLayout.origin + osg::Vec3d(0.0, 0.0, minHeight);
+  const osg::Vec3d high = meshLayout.origin + osg::Vec3d(meshLayout.extent(), meshLayout.extent(), maxHeight);
   project.setName("Demo project " + std::to_string(options.seed));
   project.setCoordinateSystem(kWkt);
   project.setTileSize(meshLayout.tileSize);
@@ -209,9 +217,23 @@ void writeDemoProject(const std::string& folder, const DemoOptions& options, con
   if (!root.has_filename()) root = root.parent_path();
   requireEmptyOrAbsent(root);
   requireFreeSpaceFor(root, estimateProjectBytes(options));
-  StagingFolder staging(root);
-  writeProjectFiles(staging.path(), root, options, Steps(progress));
-  staging.commit();
+  std::error_code error;
+  const bool existed = fs::exists(root, error);
+  {
+    StagingFolder staging(root);
+    writeProjectFiles(staging.path(), root, options, Steps(progress));
+    staging.commit();
+  }
+  // The engine records where it writes, so it works on the project where it stays.
+  try {
+    processDemoProject(root, [&](double done, const std::string& step) {
+      Steps(progress).report(60 + int(39 * done), step);
+    });
+  } catch (...) {
+    fs::remove_all(root, error);
+    if (existed) fs::create_directory(root, error);
+    throw;
+  }
   Steps(progress).report(100, "Done");
 }
 

@@ -9,16 +9,19 @@
 #include "demo/OutputFolder.h"
 #include "demo/PointClouds.h"
 #include "demo/TileLayout.h"
+#include "vx/MeshTiles.h"
 
 namespace demo {
 
 namespace {
 
-constexpr double kMeshes = 2.0;              // DSM_Mesh and DSM_Mesh_For_Editing
+constexpr double kTexturedMeshes = 2.0;      // DSM_Mesh and DSM_Mesh_For_Editing; one untextured besides
 constexpr double kBytesPerTexel = 3.0;       // RGB, embedded uncompressed
 constexpr double kBytesPerVertex = 32.0;     // position, normal (3 floats each), 2 texture floats
+constexpr double kBytesPerUntexturedVertex = 24.0;
 constexpr double kBytesPerTriangle = 12.0;   // three 32-bit indices
-constexpr double kBytesPerQuad = 1024.0;     // node, state set and paged LOD records
+constexpr double kBytesPerFile = 4096.0;     // node, state set and paged LOD records of a level file
+constexpr double kBytesPerCell = 4.0;        // DSM heights, ortho RGBA and true heights, uncompressed
 constexpr double kBytesPerImage = 4096.0;    // orientation file and list lines
 // JPEG of quality 95 of the demo landscape: about 0.1 bytes per pixel where the texture is much
 // coarser than the photo, up to about 0.34 where every pixel shows a texel of its own.
@@ -37,20 +40,27 @@ std::string megabytes(std::uintmax_t bytes) {
 
 std::uintmax_t estimateProjectBytes(const DemoOptions& options) {
   const MeshLayout layout = MeshLayout::fromOptions(options);
-  const double quadsPerTile = (std::pow(4.0, layout.levels) - 1.0) / 3.0;
-  const double cells = layout.quadCells();
-  const double texels = layout.quadTexels();
-  const double bytesPerQuad = texels * texels * kBytesPerTexel + (cells + 1.0) * (cells + 1.0) * kBytesPerVertex +
-                              2.0 * cells * cells * kBytesPerTriangle + kBytesPerQuad;
+  // The results are made at the project's ground sample distance, one DSM cell per true texel.
+  const double cells = double(layout.textureSize) * layout.textureSize;
+  const vx::tiles::TileShape mesh = vx::tiles::shapeForCell(layout.tileSize, layout.tileSize / layout.textureSize);
+  const double levels = 4.0 / 3.0;  // the coarser levels add a third to the finest
+  const double meshVertices = levels * (mesh.finestCells + 1.0) * (mesh.finestCells + 1.0);
+  const double meshTriangles = levels * 2.0 * mesh.finestCells * mesh.finestCells;
+  const double files = (std::pow(4.0, mesh.levels - 1) - 1.0) / 3.0 + 1.0;
+  const double untextured = meshVertices * kBytesPerUntexturedVertex + meshTriangles * kBytesPerTriangle + files * kBytesPerFile;
+  const double textured = meshVertices * kBytesPerVertex + meshTriangles * kBytesPerTriangle + files * kBytesPerFile +
+                          levels * double(mesh.textureSize) * mesh.textureSize * kBytesPerTexel;
+  // DSM, true ortho, true ortho and heights of the ground truth.
+  const double rasters = cells * (3.0 * kBytesPerCell + kBytesPerTexel) + 4.0 * kBytesPerOrthoHeader;
   const double tiles = double(layout.tiles) * layout.tiles;
-  const double orthoBytes = double(layout.textureSize) * layout.textureSize * kBytesPerTexel + kBytesPerOrthoHeader;
   // Texels per photo pixel at nadir, which decides how much detail the photos show.
   const double texelsPerPixel = flyingHeight(layout, options.images) / kFocalLength / (layout.tileSize / layout.textureSize);
   const double photoBytes =
       double(kImageWidth) * kImageHeight * (kPhotoBytesPerPixel + kPhotoBytesPerDetail * std::min(1.0, texelsPerPixel));
   const double cloudBytes = pointsPerTile(layout) * kBytesPerPoint;
-  const double total = kMargin * (kMeshes * tiles * quadsPerTile * bytesPerQuad + tiles * (orthoBytes + cloudBytes) +
-                                  options.images * (kBytesPerImage + photoBytes) + kFixedBytes);
+  const double total =
+      kMargin * (tiles * (untextured + kTexturedMeshes * textured + rasters + cloudBytes) +
+                 options.images * (kBytesPerImage + photoBytes) + kFixedBytes);
   return static_cast<std::uintmax_t>(std::ceil(total));
 }
 

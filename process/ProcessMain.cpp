@@ -14,6 +14,7 @@
 #include "vx/Msg.h"
 #include "vx/VEXAProject.h"
 #include "vx/Vexa.h"
+#include "vxdb/Database.h"
 
 namespace {
 
@@ -95,6 +96,8 @@ int main(int argc, char** argv) {
   Printer printer;
   engine.registerStatusCallback(&Printer::callback, &printer);
   engine.setTileSelection(options.tiles);
+  engine.setThreadCount(options.threads);
+  engine.setResultRegistrar(&vxdb::registerModuleResults);
   g_engine = &engine;
   std::signal(SIGINT, cancelRun);
   std::signal(SIGTERM, cancelRun);

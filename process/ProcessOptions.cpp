@@ -31,7 +31,8 @@ std::string stepNames() {
 po::options_description namedOptions() {
   po::options_description named("Options");
   named.add_options()("help,h", "show this text")("step", po::value<std::string>(), "the module to run (required)")(
-      "tiles", po::value<std::string>(), "only these tiles, as x_y[,x_y...] (x east, y north, from 0)");
+      "tiles", po::value<std::string>(), "only these tiles, as x_y[,x_y...] (x east, y north, from 0)")(
+      "threads", po::value<std::string>(), "tiles worked on at once, 1 to 256 (default 1)");
   return named;
 }
 
@@ -64,7 +65,7 @@ std::optional<std::vector<std::pair<int, int>>> tilesNamed(const std::string& li
 
 std::string processUsage() {
   std::ostringstream text;
-  text << "Usage: vexa-process PROJECT --step NAME [--tiles x_y,...]\n"
+  text << "Usage: vexa-process PROJECT --step NAME [--tiles x_y,...] [--threads N]\n"
        << "Runs one processing module on the project file PROJECT (Project.vpr) without a window.\n"
        << "Steps: " << stepNames() << ".\n"
        << namedOptions()
@@ -99,6 +100,13 @@ ProcessOptions parseProcessOptions(int argc, const char* const* argv) {
     const auto tiles = tilesNamed(list);
     if (!tiles) throw std::invalid_argument("--tiles takes x_y[,x_y...], not \"" + list + "\".");
     options.tiles = *tiles;
+  }
+  if (values.count("threads")) {
+    const std::string text = values["threads"].as<std::string>();
+    const bool digits = !text.empty() && text.size() <= 3 && text.find_first_not_of("0123456789") == std::string::npos;
+    const int threads = digits ? std::stoi(text) : 0;
+    if (threads < 1 || threads > 256) throw std::invalid_argument("--threads takes a number from 1 to 256, not \"" + text + "\".");
+    options.threads = threads;
   }
   return options;
 }

@@ -15,6 +15,7 @@ struct ProcessOptions {
   std::string projectFile;
   vx::steps::Steps step = vx::steps::DSM;
   std::vector<std::pair<int, int>> tiles;  // all when empty
+  int threads = 1;                         // tiles worked on at once
 };
 
 // "DSM", "dsm", "True Ortho", "true-ortho", "true_ortho": case and separators do not matter.

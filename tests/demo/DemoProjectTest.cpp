@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QDirIterator>
+#include <QImage>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -17,6 +18,7 @@
 #include <osgDB/Registry>
 
 #include "demo/DemoProject.h"
+#include "demo/PhotoRenderer.h"
 #include "demo/SizeEstimate.h"
 #include "demo/TerrainModel.h"
 #include "demo/TileLayout.h"
@@ -284,6 +286,52 @@ class DemoProjectTest : public QObject {
     QVERIFY2(p95 <= 3 * gsd, qPrintable(QString::number(p95)));
   }
 
+  // The textured DSM mesh, drawn from a camera of the flight, shows what that camera's photo shows.
+  void theTexturedDsmMeshLooksLikeThePhotos() {
+    demo::PhotoRenderer renderer;
+    for (const QString& file : filesBelow(mesh_)) {
+      if (!file.startsWith("Tile_")) continue;
+      const osg::ref_ptr<osg::Node> node = osgDB::readRefNodeFile((mesh_ + "/" + file).toStdString());
+      QVERIFY2(node, qPrintable(file));
+      osg::Vec3d offset;
+      QVERIFY(readTileRoot(mesh_ + "/" + file.section('/', 0, 0) + "/" + file.section('/', 0, 0) + ".osgb")
+                  ->getUserValue("OffsetXYZ", offset));
+      std::vector<demo::TexturedMesh> meshes;
+      auto* root = dynamic_cast<osg::MatrixTransform*>(node.get());
+      if (root) {
+        for (unsigned c = 0; c < root->getNumChildren(); ++c) demo::collectFinestMeshes(*root->getChild(c), offset, meshes);
+      } else {
+        demo::collectFinestMeshes(*node, offset, meshes);
+      }
+      renderer.add(meshes);
+    }
+    int compared = 0;
+    for (size_t i = 0; i < project_.imageCount(); ++i) {
+      const vx::ImageOrientation camera = project_.imageOrientation(project_.image(i));
+      const demo::Photo drawn = renderer.render(camera);
+      const QImage photo =
+          QImage(root_ + "/" + QString::fromStdString(project_.image(i).photoPath)).convertToFormat(QImage::Format_RGB888);
+      QCOMPARE(photo.width(), drawn.width);
+      double difference = 0;
+      long samples = 0;
+      for (int row = 0; row < drawn.height; ++row) {
+        const uchar* line = photo.constScanLine(row);
+        for (int column = 0; column < drawn.width; ++column) {
+          const unsigned char* pixel = drawn.pixel(column, row);
+          if (pixel[0] == 0 && pixel[1] == 0 && pixel[2] == 0) continue;  // no mesh there
+          for (int k = 0; k < 3; ++k) difference += std::abs(int(pixel[k]) - int(line[3 * column + k]));
+          samples += 3;
+        }
+      }
+      if (samples < long(drawn.width) * drawn.height) continue;  // the camera sees little of the mesh
+      const double mean = difference / double(samples);
+      qInfo("camera %s: mean colour difference %.2f over %ld samples", camera.imageName().c_str(), mean, samples / 3);
+      QVERIFY2(mean <= 10.0, qPrintable(QString::fromStdString(camera.imageName()) + ": " + QString::number(mean)));
+      ++compared;
+    }
+    QVERIFY(compared >= 2);
+  }
+
   void levelFilesFormOneCompleteTree() {
     const QString folder = mesh_ + "/Tile_0_1";
     osg::Vec3 low, high;
@@ -331,13 +379,17 @@ class DemoProjectTest : public QObject {
       }
       QCOMPARE(images.size(), size_t{1});  // one texture per file
     }
-    QCOMPARE(int(texelsPerMetre.size()), smallProject().levels);
-    for (int level = 1; level < smallProject().levels; ++level) QVERIFY(texelsPerMetre[level] > texelsPerMetre[level - 1] * 1.9);
+    // The DSM mesh chooses its levels from the DSM's cell size.
+    const int levels = int(texelsPerMetre.size());
+    QVERIFY(levels >= 2);
+    for (int level = 1; level < levels; ++level) QVERIFY(texelsPerMetre[level] > texelsPerMetre[level - 1] * 1.9);
     QStringList reached;
     for (const auto& entry : levelOf) reached << QString::fromStdString(entry.first);
     reached.sort();
     QCOMPARE(reached, filesBelow(folder));
-    QCOMPARE(reached.size(), 1 + 1 + 4);
+    int files = 1;
+    for (int level = 1; level < levels; ++level) files += 1 << (2 * (level - 1));
+    QCOMPARE(reached.size(), files);
   }
 
   void singleLevelTileIsShownAtEveryDistance() {
@@ -361,7 +413,8 @@ class DemoProjectTest : public QObject {
     demo::writeDemoProject(other.filePath("seed 4").toStdString(), options);
     const QStringList differing = differingFiles(root_, other.filePath("seed 4"));
     QVERIFY(differing.contains("Results/DSM_Mesh/Tile_1_1/Tile_1_1.osgb"));
-    QVERIFY(differing.contains("Results/DSM_Mesh/Tile_1_1/Tile_1_1_L2_3.osgb"));
+    QVERIFY(differing.contains("Results/DSM_Mesh/Tile_1_1/Tile_1_1_L1_0.osgb"));
+    QVERIFY(differing.contains("Ground_Truth/True_Ortho/True_Ortho_1_0.tif"));
     QVERIFY(differing.contains("Internal/Orientations/IMG_0001.ori"));
     QVERIFY(differing.contains("Internal/Images/Color/IMG_0001.jpg"));
     QVERIFY(differing.contains("Results/True_Ortho/True_Ortho_1_0.tif"));

@@ -78,6 +78,9 @@ class ProcessTest : public QObject {
     QVERIFY(parseError({"P.vpr", "--step", "ortho"}).contains("DSM Mesh Texturing"));
     QVERIFY(parseError({"P.vpr", "--step", "dsm", "--tiles", "x"}).contains("x_y"));
     QVERIFY(parseError({"P.vpr", "--step", "dsm", "--bogus"}).contains("bogus"));
+    for (const char* bad : {"0", "257", "two", "-1", ""})
+      QVERIFY2(parseError({"P.vpr", "--step", "dsm", "--threads", bad}).contains("1 to 256"), bad);
+    QCOMPARE(parseError({"P.vpr", "--step", "dsm", "--threads", "8"}), QString("parsed"));
   }
 
   // The whole step: every tile, the module's lines on standard output, the status saved.
@@ -109,6 +112,20 @@ class ProcessTest : public QObject {
     QCOMPARE(outside.exitCode, 1);
     QVERIFY2(outside.out.contains("Tile_5_0 is not one of the 2 x 1 tiles"), qPrintable(outside.out));
     QVERIFY(!QFileInfo::exists(tilePath(0, 0)));
+  }
+
+  // Tiles on several threads give the same files as one after the other, and the run is recorded.
+  void threadsMakeTheSameTiles() {
+    QCOMPARE(runProcess({projectFile_, "--step", "dsm"}).exitCode, 0);
+    const QByteArray first = testprojects::readText(tilePath(0, 0)), second = testprojects::readText(tilePath(1, 0));
+    const Ran ran = runProcess({projectFile_, "--step", "dsm", "--threads", "2"});
+    QCOMPARE(ran.exitCode, 0);
+    QVERIFY2(ran.out.contains("Processing Tile 2 of 2"), qPrintable(ran.out));
+    QCOMPARE(testprojects::readText(tilePath(0, 0)), first);
+    QCOMPARE(testprojects::readText(tilePath(1, 0)), second);
+    QCOMPARE(runProcess({projectFile_, "--step", "dsm mesh", "--threads", "2"}).exitCode, 0);
+    QVERIFY(QFileInfo::exists(dir_.filePath("Internal/DSM_Mesh_Untextured/Tile_1_0/Tile_1_0.osgb")));
+    QVERIFY(QFileInfo(dir_.filePath("Internal/resources.vxdb")).size() > 0);
   }
 
   void badInvocationsSayWhatIsWrong() {

@@ -11,6 +11,7 @@
 #include "vx/Dsm.h"
 #include "vx/HeightGrid.h"
 #include "vx/Las.h"
+#include "vx/Msg.h"
 #include "vx/VEXAProject.h"
 
 namespace vx {
@@ -31,13 +32,15 @@ struct InputFile {
 
 class DsmWork final : public TileWork {
  public:
-  explicit DsmWork(const VEXAProject& project)
+  DsmWork(const VEXAProject& project, const ModuleInputs& inputs)
       : folder_(pathFromUtf8(project.projectFolderUtf8())),
+        input3d_(inputs.input3d),
         areaMin_(project.areaMin()),
         tileSize_(project.tileSize()),
         cell_(project.effectiveGsd()),
         wkt_(project.coordinateSystemWkt()),
-        correctionShapefile_(project.correctionShapefile()),
+        correctionShapefile_(inputs.correctionShapefile.empty() ? project.correctionShapefile()
+                                                                : inputs.correctionShapefile),
         lidarList_(project.useLidar() ? project.lidarListPath() : std::string()) {}
 
   std::string prepare() override {
@@ -45,12 +48,17 @@ class DsmWork final : public TileWork {
       return "The DSM needs a positive ground sample distance; set the project's GSD.";
     try {
       std::vector<std::string> files;
-      const path list = folder_ / pathFromUtf8(kRawPointList);
       std::error_code error;
-      if (!detail::fs::exists(list, error))
-        return "The DSM needs 3D points, and the list " + utf8(path(list).make_preferred()) +
-               " does not exist: run the dense matching first, or give the tool a point cloud.";
-      for (const std::string& file : las::inputFiles(utf8(list), utf8(folder_))) files.push_back(file);
+      if (input3d_.empty()) {
+        const path list = folder_ / pathFromUtf8(kRawPointList);
+        if (!detail::fs::exists(list, error))
+          return "The DSM needs 3D points, and the list " + utf8(path(list).make_preferred()) +
+                 " does not exist: run the dense matching first, or give the tool a point cloud.";
+        // The project's own list names its files relative to the project folder.
+        files = las::inputFiles(utf8(list), utf8(folder_));
+      } else {
+        files = las::inputFiles(input3d_);
+      }
       if (!lidarList_.empty()) {
         const path lidar = pathFromUtf8(lidarList_);
         const std::string listed = utf8(lidar.is_absolute() ? lidar : folder_ / lidar);
@@ -91,8 +99,13 @@ class DsmWork final : public TileWork {
     writeHeightGrid(utf8(folder_ / pathFromUtf8(kTileFolder) / name), gridder.finish(corrections_), wkt_);
   }
 
+  std::vector<ModuleResult> finish(const TileGrid&) override {
+    return {{ResultType::DSM, "Internal/Lists/dsm_raw_list.txt", MSG::PRC_DSM}};
+  }
+
  private:
   path folder_;
+  std::string input3d_;
   std::array<double, 3> areaMin_;
   double tileSize_;
   double cell_;
@@ -105,8 +118,11 @@ class DsmWork final : public TileWork {
 
 }  // namespace
 
-std::unique_ptr<TileWork> realTileWork(steps::Steps step, const VEXAProject& project) {
-  if (step == steps::DSM) return std::make_unique<DsmWork>(project);
+std::unique_ptr<TileWork> realTileWork(steps::Steps step, const VEXAProject& project, const ModuleInputs& inputs) {
+  if (step == steps::DSM) return std::make_unique<DsmWork>(project, inputs);
+  if (step == steps::TrueOrtho) return makeTrueOrthoWork(project, inputs);
+  if (step == steps::DSMMesh) return makeDsmMeshWork(project, inputs);
+  if (step == steps::DSMMeshTexturing) return makeDsmMeshTexturingWork(project, inputs);
   return nullptr;
 }
 

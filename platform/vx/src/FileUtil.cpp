@@ -1,6 +1,10 @@
 #include "FileUtil.h"
 
 #include "vx/AtomicFile.h"
+#include "vx/SafeRead.h"
+
+#include <algorithm>
+#include <system_error>
 
 #include <charconv>
 #include <cmath>
@@ -112,6 +116,38 @@ std::string quotedValue(std::string_view text) {
   }
   if (at < text.size()) result += "...";
   return result + "\"";
+}
+
+std::vector<std::string> inputFiles(const std::string& utf8Path, const std::string& relativeTo, const InputKind& kind) {
+  constexpr std::uint64_t kMaxListBytes = 16 << 20;
+  const std::string noun = kind.noun;
+  const fs::path path = pathFromUtf8(utf8Path);
+  std::error_code error;
+  const fs::file_status status = fs::status(path, error);
+  if (error || !fs::exists(status)) throw FileError("The " + noun + " input " + utf8Path + " does not exist.");
+  const auto matches = [&](const fs::path& p) { return p.extension() == kind.suffix; };
+  std::vector<std::string> files;
+  if (fs::is_directory(status)) {
+    for (fs::directory_iterator it(path, error), end; !error && it != end; it.increment(error))
+      if (it->is_regular_file(error) && matches(it->path())) files.push_back(utf8(it->path()));
+    if (error) throw FileError("The " + noun + " folder " + utf8Path + " cannot be read (" + error.message() + ").");
+    std::sort(files.begin(), files.end());
+  } else if (matches(path)) {
+    files.push_back(utf8Path);
+  } else {
+    const std::string text = readRegularFile(utf8Path, kMaxListBytes, "The " + noun + " list");
+    LineReader lines(text);
+    std::string_view line;
+    const fs::path base = relativeTo.empty() ? path.parent_path() : pathFromUtf8(relativeTo);
+    while (lines.next(line)) {
+      line = trim(line);
+      if (line.empty()) continue;
+      const fs::path entry = pathFromUtf8(std::string(line));
+      files.push_back(utf8(entry.is_absolute() ? entry : base / entry));
+    }
+  }
+  if (files.empty()) throw FileError("The " + noun + " input " + utf8Path + " names no " + kind.fileKind + ".");
+  return files;
 }
 
 }  // namespace detail

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace vx {
 namespace detail {
@@ -37,6 +38,18 @@ class LineReader {
   size_t pos_ = 0;
   int lineNumber_ = 0;
 };
+
+// What a module's file input holds: files ending in `suffix`; `noun` names the input in messages
+// ("point", "DSM") and `fileKind` one of its files ("LAS file", "DSM tile").
+struct InputKind {
+  const char* suffix;
+  const char* noun;
+  const char* fileKind;
+};
+// One such file, every such file in a folder (sorted), or the entries of a list file (one path per
+// line, absolute or relative to `relativeTo`, by default the list's folder). Throws vx::FileError
+// for a missing input, an unreadable list or an empty result.
+std::vector<std::string> inputFiles(const std::string& utf8Path, const std::string& relativeTo, const InputKind& kind);
 
 // Without surrounding blanks and line breaks.
 std::string_view trim(std::string_view text);

@@ -36,6 +36,8 @@ void writeGeoTiff(const std::string& utf8Path, const RasterLayout& raster) {
     for (int band = 1; made && band <= raster.bands; ++band) {
       if (raster.hasNoData) made = dataset->GetRasterBand(band)->SetNoDataValue(raster.noData) == CE_None;
     }
+    if (made && raster.alpha)
+      made = dataset->GetRasterBand(raster.bands)->SetColorInterpretation(GCI_AlphaBand) == CE_None;
     if (made) {
       made = dataset->RasterIO(GF_Write, 0, 0, raster.width, raster.height, const_cast<void*>(raster.data),
                                raster.width, raster.height, raster.type, raster.bands, nullptr, 0, 0, 0,

@@ -34,6 +34,8 @@ struct RasterLayout {
   // Stored as the no-data value of every band when set.
   bool hasNoData = false;
   double noData = 0;
+  // The last band is an alpha band (0 transparent, 255 opaque) over colour bands.
+  bool alpha = false;
 };
 
 // A compressed GeoTIFF, atomically (vx::writeFileAtomically, with its checks and its test seam).

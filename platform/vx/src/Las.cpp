@@ -253,34 +253,7 @@ void write(const std::string& utf8Path, const std::vector<Point>& points, bool v
 }
 
 std::vector<std::string> inputFiles(const std::string& utf8Path, const std::string& relativeTo) {
-  const fs::path path = pathFromUtf8(utf8Path);
-  std::error_code error;
-  const fs::file_status status = fs::status(path, error);
-  if (error || !fs::exists(status)) throw FileError("The point input " + utf8Path + " does not exist.");
-  const auto isLas = [](const fs::path& p) { return p.extension() == ".las"; };
-  std::vector<std::string> files;
-  if (fs::is_directory(status)) {
-    for (fs::directory_iterator it(path, error), end; !error && it != end; it.increment(error))
-      if (it->is_regular_file(error) && isLas(it->path())) files.push_back(utf8(it->path()));
-    if (error) throw FileError("The point folder " + utf8Path + " cannot be read (" + error.message() + ").");
-    std::sort(files.begin(), files.end());
-  } else if (isLas(path)) {
-    files.push_back(utf8Path);
-  } else {
-    const std::string text = readRegularFile(utf8Path, kMaxListBytes, "The point list");
-    LineReader lines(text);
-    std::string_view line;
-    while (lines.next(line)) {
-      while (!line.empty() && (line.back() == ' ' || line.back() == '\t')) line.remove_suffix(1);
-      while (!line.empty() && (line.front() == ' ' || line.front() == '\t')) line.remove_prefix(1);
-      if (line.empty()) continue;
-      const fs::path entry = pathFromUtf8(std::string(line));
-      const fs::path base = relativeTo.empty() ? path.parent_path() : pathFromUtf8(relativeTo);
-      files.push_back(utf8(entry.is_absolute() ? entry : base / entry));
-    }
-  }
-  if (files.empty()) throw FileError("The point input " + utf8Path + " names no LAS file.");
-  return files;
+  return detail::inputFiles(utf8Path, relativeTo, {".las", "point", "LAS file"});
 }
 
 }  // namespace las

@@ -4,12 +4,16 @@
 // request and the overall progress of the run.
 
 #include <chrono>
+#include <string>
 #include <utility>
 #include <vector>
 
+#include "vx/Results.h"
 #include "vx/Steps.h"
 
 namespace vx {
+
+struct ModuleInputs;
 
 class ModuleHost {
  public:
@@ -24,6 +28,12 @@ class ModuleHost {
   virtual void reportCanceled(int stepCode) = 0;
   // Reports the overall progress (step code 1000) when `step` has done `fraction` of its work.
   virtual void reportOverall(steps::Steps step, double fraction, std::chrono::steady_clock::time_point moduleStart) = 0;
+  // What the call names as the module's inputs.
+  virtual const ModuleInputs& inputs() const = 0;
+  // Records the results of a whole module run; may throw std::runtime_error.
+  virtual void registerResults(const std::string& projectFolder, const std::vector<ModuleResult>& results) = 0;
+  // How many tiles a call works on at once (at least 1).
+  virtual int threadCount() const = 0;
   // The tiles (x, y) a call makes; all when empty.
   virtual const std::vector<std::pair<int, int>>& tileSelection() const = 0;
 };

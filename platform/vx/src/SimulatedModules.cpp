@@ -3,6 +3,9 @@
 // simulated ones take a set time per tile instead.
 
 #include <algorithm>
+#include <atomic>
+#include <mutex>
+#include <thread>
 #include <cmath>
 #include <system_error>
 
@@ -42,13 +45,18 @@ const Module& moduleOf(steps::Steps step) {
   static const std::array<Module, steps::kStepCount> modules = {{
       {true, {{"subproject_list.txt", nullptr}}},
       {true, {{"point_cloud_raw_list.txt", "Internal/Point_Cloud_Raw/Tile_{x}_{y}.las"}}},
-      {false, {{"dsm_raw_list.txt", "Internal/DSM_Raw/DSM_Raw/Tile_{x}_{y}.tif"}}},
+      // The true ortho and the DSM mesh read the extended list (the tool hands it to them).
+      {false,
+       {{"dsm_raw_list.txt", "Internal/DSM_Raw/DSM_Raw/Tile_{x}_{y}.tif"},
+        {"dsm_extended_list.txt", "Internal/DSM_Raw/DSM_Raw/Tile_{x}_{y}.tif"}}},
       {true, {{"true_ortho_list.txt", "Results/True_Ortho/True_Ortho_{x}_{y}.tif"}}},
       {false, {{"dsm_mesh_untextured_list.txt", "Internal/DSM_Mesh_Untextured/Tile_{x}_{y}/Tile_{x}_{y}.osgb"}}},
       {false, {{"point_cloud_list.txt", "Results/Point_Cloud/Tile_{x}_{y}.las"}}},
       {false, {{"mesh_untextured_list.txt", "Internal/Mesh_Untextured/Tile_{x}_{y}/Tile_{x}_{y}.osgb"}}},
       {true, {{"mesh_list.txt", "Results/Mesh/Tile_{x}_{y}/Tile_{x}_{y}.osgb"}}},
-      {true, {{"dsm_mesh_list.txt", "Results/DSM_Mesh/Tile_{x}_{y}/Tile_{x}_{y}.osgb"}}},
+      {true,
+       {{"dsm_mesh_list.txt", "Results/DSM_Mesh/Tile_{x}_{y}/Tile_{x}_{y}.osgb"},
+        {"dsm_mesh_for_editing_list.txt", "Results/DSM_Mesh_For_Editing/Tile_{x}_{y}/Tile_{x}_{y}.osgb"}}},
   }};
   return modules[step];
 }
@@ -150,10 +158,11 @@ class Run {
     if (grid.count() == 0)
       return fail(VEXA::kInvalidInput,
                   "The project has no usable area for %s: set the project area and a positive tile size.", name_);
-    if (module.needsImages && project_.imageCount() == 0)
+    // Photos named by the caller's folders stand in for the project's images.
+    if (module.needsImages && project_.imageCount() == 0 && host_.inputs().images.empty())
       return fail(VEXA::kInvalidInput, "The project has no images; %s needs oriented images.", name_);
 
-    const std::unique_ptr<TileWork> work = realTileWork(step_, project_);
+    const std::unique_ptr<TileWork> work = realTileWork(step_, project_, host_.inputs());
     if (work) {
       const std::string problem = work->prepare();
       if (!problem.empty()) return fail(VEXA::kInvalidInput, "%s", problem);
@@ -180,30 +189,13 @@ class Run {
     host_.send(MSG::TYPE_INFO, code_, MSG::SUB_NONE, "%d tiles to process (%d x %d).", nullptr, sizes);
     warnings();
 
-    const auto start = std::chrono::steady_clock::now();
-    const int count = int(tiles.size());
-    for (int tile = 1; tile <= count; ++tile) {
-      if (host_.cancelRequested()) return canceled();
-      const int position[3] = {tile, count, 0};
-      host_.send(MSG::TYPE_INFO, code_, MSG::SUB_NONE, "Processing Tile %d of %d", nullptr, position);
-      if (work) {
-        try {
-          work->tile(tiles[std::size_t(tile - 1)].first, tiles[std::size_t(tile - 1)].second);
-        } catch (const std::exception& e) {
-          return fail(VEXA::kWriteFailed, "%s", e.what());
-        }
-      } else if (!host_.workOnTile()) {
-        return canceled();
-      }
-      const double fraction = static_cast<double>(tile) / count;
-      const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-      const double progress[3] = {fraction, elapsed, elapsed / fraction - elapsed};
-      host_.send(MSG::TYPE_PROGRESS, code_, MSG::SUB_NONE, "", progress);
-      host_.reportOverall(step_, fraction, start);
-    }
+    if (const int ended = workThroughTiles(tiles, work.get()); ended != 0) return ended;
 
+    // The results count once everything is written: the databases learn of them last.
     try {
-      writeLists(module, folder, grid, work == nullptr);
+      const std::vector<ModuleResult> results = work ? work->finish(grid) : std::vector<ModuleResult>();
+      if (!work || work->makesProjectTiles()) writeLists(module, folder, grid, work == nullptr);
+      if (wholeStep) host_.registerResults(folderText, results);
     } catch (const std::exception& e) {
       return fail(VEXA::kWriteFailed, "%s", e.what());
     }
@@ -221,6 +213,62 @@ class Run {
   }
 
  private:
+  // The tiles on the host's threads, each taking the next tile not yet begun. Ends with the first
+  // failure or cancel (the tiles under way are finished first); 0 when all were made.
+  int workThroughTiles(const std::vector<std::pair<int, int>>& tiles, TileWork* work) {
+    const auto start = std::chrono::steady_clock::now();
+    const int count = int(tiles.size());
+    std::atomic<int> next{0};
+    std::atomic<bool> stop{false};
+    std::mutex mutex;  // guards what follows and orders the progress reports
+    int done = 0;
+    int ended = 0;
+    std::string failure;
+    const auto worker = [&] {
+      while (!stop) {
+        if (host_.cancelRequested()) {
+          std::lock_guard<std::mutex> lock(mutex);
+          if (!ended) ended = VEXA::kCanceled;
+          stop = true;
+          return;
+        }
+        const int tile = next++;
+        if (tile >= count) return;
+        const int position[3] = {tile + 1, count, 0};
+        host_.send(MSG::TYPE_INFO, code_, MSG::SUB_NONE, "Processing Tile %d of %d", nullptr, position);
+        try {
+          if (work) {
+            work->tile(tiles[std::size_t(tile)].first, tiles[std::size_t(tile)].second);
+          } else if (!host_.workOnTile()) {
+            std::lock_guard<std::mutex> lock(mutex);
+            if (!ended) ended = VEXA::kCanceled;
+            stop = true;
+            return;
+          }
+        } catch (const std::exception& e) {
+          std::lock_guard<std::mutex> lock(mutex);
+          if (!ended) ended = VEXA::kWriteFailed, failure = e.what();
+          stop = true;
+          return;
+        }
+        std::lock_guard<std::mutex> lock(mutex);
+        const double fraction = static_cast<double>(++done) / count;
+        const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        const double progress[3] = {fraction, elapsed, elapsed / fraction - elapsed};
+        host_.send(MSG::TYPE_PROGRESS, code_, MSG::SUB_NONE, "", progress);
+        host_.reportOverall(step_, fraction, start);
+      }
+    };
+    const int threads = std::clamp(host_.threadCount(), 1, std::max(1, count));
+    std::vector<std::thread> helpers;
+    for (int i = 1; i < threads; ++i) helpers.emplace_back(worker);
+    worker();
+    for (std::thread& helper : helpers) helper.join();
+    if (ended == VEXA::kCanceled) return canceled();
+    if (ended) return fail(ended, "%s", failure);
+    return 0;
+  }
+
   int canceled() {
     host_.reportCanceled(code_);
     return VEXA::kCanceled;

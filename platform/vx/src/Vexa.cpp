@@ -2,10 +2,14 @@
 
 #include <algorithm>
 #include <atomic>
+#include <fstream>
 #include <mutex>
 #include <thread>
 
+#include "FileUtil.h"
 #include "ModuleHost.h"
+#include "TileWork.h"
+#include "vx/MessageText.h"
 #include "vx/Msg.h"
 #include "vx/VEXAProject.h"
 
@@ -26,12 +30,28 @@ struct VEXA::State final : ModuleHost {
   std::atomic<int> cancel{kNoCancel};
   std::vector<steps::Steps> plan;
   std::vector<std::pair<int, int>> tiles;
+  ModuleInputs callInputs;
+  ResultRegistrar registrar;
+  std::atomic<int> threads{1};
+  std::ofstream log;  // open while a call that names a log file runs
   std::chrono::steady_clock::time_point planStart = std::chrono::steady_clock::now();
 
   void send(int type, int step, int subCode, const char* format, const double* doubles = nullptr,
             const int* ints = nullptr, const char* string = nullptr) override {
     std::lock_guard<std::recursive_mutex> lock(callbackMutex);
+    if (log.is_open() && type != MSG::TYPE_PROGRESS) {
+      const std::string text = msgtext::format(format, doubles, ints, string);
+      if (!text.empty()) log << MSG::makeCode(type, step, subCode) << ' ' << text << '\n' << std::flush;
+    }
     if (callback) callback(MSG::makeCode(type, step, subCode), format, doubles, ints, string, user);
+  }
+
+  const ModuleInputs& inputs() const override { return callInputs; }
+
+  int threadCount() const override { return threads; }
+
+  void registerResults(const std::string& projectFolder, const std::vector<ModuleResult>& results) override {
+    if (registrar && !results.empty()) registrar(projectFolder, results);
   }
 
   bool cancelRequested() const override { return cancel != kNoCancel; }
@@ -97,12 +117,79 @@ std::chrono::milliseconds VEXA::simulatedTileWork() { return std::chrono::millis
 
 void VEXA::setTileSelection(const std::vector<std::pair<int, int>>& tiles) { state_->tiles = tiles; }
 
+void VEXA::setResultRegistrar(ResultRegistrar registrar) { state_->registrar = std::move(registrar); }
+
+void VEXA::setThreadCount(int threads) { state_->threads = std::clamp(threads, 1, 256); }
+
 void VEXA::setRunPlan(const std::vector<steps::Steps>& plan) {
   state_->plan = plan;
   state_->planStart = std::chrono::steady_clock::now();
 }
 
 int VEXA::runStep(steps::Steps step, VEXAProject& project) { return runSimulatedModule(step, project, *state_, false); }
+
+int VEXA::runWithInputs(steps::Steps step, const ModuleInputs& inputs, const std::string& projectFolder,
+                        VEXAProject& project, const std::string& logFile) {
+  if (!projectFolder.empty() && project.setOutputFolder(projectFolder, 0, 0) != 0) {
+    state_->send(MSG::TYPE_ERROR, steps::messageStep(step), MSG::SUB_NONE, "The project folder %s does not exist.",
+                 nullptr, nullptr, projectFolder.c_str());
+    return kInvalidInput;
+  }
+  struct CallScope {
+    State& state;
+    ~CallScope() {
+      state.callInputs = {};
+      std::lock_guard<std::recursive_mutex> lock(state.callbackMutex);
+      if (state.log.is_open()) state.log.close();
+    }
+  } scope{*state_};
+  state_->callInputs = inputs;
+  if (!logFile.empty()) {
+    std::lock_guard<std::recursive_mutex> lock(state_->callbackMutex);
+    state_->log.open(detail::pathFromUtf8(logFile), std::ios::app | std::ios::binary);
+    if (!state_->log)
+      state_->send(MSG::TYPE_WARNING, steps::messageStep(step), MSG::SUB_NONE,
+                   "The log file %s cannot be written; the run goes on without it.", nullptr, nullptr,
+                   logFile.c_str());
+  }
+  return runStep(step, project);
+}
+
+int VEXA::dsm(const std::string& input3d, const std::string& projectFolder, VEXAProject& project,
+              const std::string& logFile, const std::string& correctionShapefile) {
+  ModuleInputs inputs;
+  inputs.input3d = input3d;
+  inputs.correctionShapefile = correctionShapefile;
+  return runWithInputs(steps::DSM, inputs, projectFolder, project, logFile);
+}
+
+int VEXA::trueOrtho(const std::string& input3d, const std::string& orientation, const std::string& images,
+                    const std::string& projectFolder, VEXAProject& project, const std::string& logFile) {
+  ModuleInputs inputs;
+  inputs.input3d = input3d;
+  inputs.orientation = orientation;
+  inputs.images = images;
+  return runWithInputs(steps::TrueOrtho, inputs, projectFolder, project, logFile);
+}
+
+int VEXA::dsmMesh(const std::string& input3d, const std::string& projectFolder, VEXAProject& project,
+                  const std::string& logFile) {
+  ModuleInputs inputs;
+  inputs.input3d = input3d;
+  return runWithInputs(steps::DSMMesh, inputs, projectFolder, project, logFile);
+}
+
+int VEXA::texturing(const std::string& input3d, bool dsmMesh, const std::string& orientation,
+                    const std::string& images, const std::string& projectFolder, VEXAProject& project,
+                    const std::string& logFile) {
+  ModuleInputs inputs;
+  inputs.input3d = input3d;
+  inputs.dsmMesh = dsmMesh;
+  inputs.orientation = orientation;
+  inputs.images = images;
+  return runWithInputs(dsmMesh ? steps::DSMMeshTexturing : steps::MeshTexturing, inputs, projectFolder, project,
+                       logFile);
+}
 
 int VEXA::analysis(VEXAProject& project) { return runStep(steps::Analysis, project); }
 int VEXA::denseMatching(VEXAProject& project) { return runStep(steps::DenseMatching, project); }

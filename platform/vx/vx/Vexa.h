@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "vx/Results.h"
 #include "vx/Status.h"
 #include "vx/Steps.h"
 
@@ -39,11 +40,12 @@ int updateProjectStructure(const char* projectFolder);
 std::string lastProjectStructureError();
 
 class VEXAProject;
+struct ModuleInputs;
 
 // The processing engine. Every processing call runs synchronously on the calling thread, reports
 // through the registered status callback and returns 0 on success or one of the codes of Result.
-// The modules are simulated for now (platform/README.md says what they do); their messages, list
-// files, step statuses and cancel behaviour are those the editor relies on.
+// Simulated and real modules (platform/README.md says which) share their messages, list files,
+// step statuses and cancel behaviour.
 class VEXA {
  public:
   enum Result : int {
@@ -86,6 +88,14 @@ class VEXA {
   // tile jobs (a cluster's array job), each reading and writing only through the project folder.
   void setTileSelection(const std::vector<std::pair<int, int>>& tiles);
 
+  // Where the following calls record their results (the project databases); none when null. A
+  // call that makes only some tiles records nothing: the run of all tiles does.
+  void setResultRegistrar(ResultRegistrar registrar);
+
+  // How many tiles the following module calls work on at once (1 by default; clamped to 1..256).
+  // Tiles are independent: each reads and writes only its own files.
+  void setThreadCount(int threads);
+
   // Made before an analysis: checks the project folder and its structure (an older structure is
   // the error of step 1000, sub-code 26) and creates the folders the modules write into.
   int prepareProject(VEXAProject& project);
@@ -105,12 +115,29 @@ class VEXA {
   int mesh(VEXAProject& project);
   int meshTexturing(VEXAProject& project);
   int dsmMeshTexturing(VEXAProject& project);
+
+  // The same modules with their inputs named by the caller (a tool's fields). Paths are UTF-8; an
+  // empty input means the project's own. `projectFolder` becomes the project's output folder; every
+  // message of the call is also appended to `logFile` (none when empty). The 3D input is a list
+  // file, a folder or one file: the DSM's point clouds, the DSM tiles of true ortho and DSM mesh, the
+  // mesh tiles of texturing. `orientation` and `images` are the folders holding their lists.
+  int dsm(const std::string& input3d, const std::string& projectFolder, VEXAProject& project,
+          const std::string& logFile, const std::string& correctionShapefile);
+  int trueOrtho(const std::string& input3d, const std::string& orientation, const std::string& images,
+                const std::string& projectFolder, VEXAProject& project, const std::string& logFile);
+  int dsmMesh(const std::string& input3d, const std::string& projectFolder, VEXAProject& project,
+              const std::string& logFile);
+  // DSM mesh texturing when `dsmMesh`, else 3D mesh texturing, of the tiles `input3d` lists.
+  int texturing(const std::string& input3d, bool dsmMesh, const std::string& orientation, const std::string& images,
+                const std::string& projectFolder, VEXAProject& project, const std::string& logFile);
   // Every active step in step order, ending at the first failure. With no active step it reports
   // "Nothing to process" as the end of the process (info of step 0, sub-code 0) and returns 0.
   int fullRun(VEXAProject& project);
 
  private:
   int runStep(steps::Steps step, VEXAProject& project);
+  int runWithInputs(steps::Steps step, const ModuleInputs& inputs, const std::string& projectFolder,
+                    VEXAProject& project, const std::string& logFile);
 
   struct State;
   std::unique_ptr<State> state_;

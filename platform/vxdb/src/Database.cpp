@@ -1,5 +1,7 @@
 #include "vxdb/Database.h"
 
+#include <chrono>
+
 #include "Sqlite.h"
 
 #include <algorithm>
@@ -219,5 +221,16 @@ void invalidateResource(Database& chronicle, std::int64_t resourceId, const attr
 }
 
 Init::Init() { sqlite3_initialize(); }
+
+void registerModuleResults(const std::string& projectFolder, const std::vector<vx::ModuleResult>& results) {
+  if (results.empty()) return;
+  const fs::path internal = fs::u8path(projectFolder) / "Internal";
+  const auto resources = DatabaseIO::openForWriting((internal / "resources.vxdb").u8string());
+  const auto chronicle = DatabaseIO::openForWriting((internal / "chronicle.vxdb").u8string());
+  const std::int64_t now = std::chrono::duration_cast<std::chrono::seconds>(
+                               std::chrono::system_clock::now().time_since_epoch()).count();
+  for (const vx::ModuleResult& result : results)
+    registerResource(*resources, *chronicle, result.type, {result.path}, {result.process}, {now});
+}
 
 }  // namespace vxdb

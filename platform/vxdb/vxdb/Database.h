@@ -6,20 +6,12 @@
 #include <vector>
 
 #include "vx/Msg.h"
+#include "vx/Results.h"
 
 namespace vxdb {
 
 struct Resource {
-  // Result types. "Current" resources are the latest valid ones per result type.
-  enum class Type : int {
-    Unknown = 0,
-    DSM = 1,
-    DSMMesh = 2,
-    DSMMeshForEditing = 3,
-    Mesh = 4,
-    TrueOrtho = 5,
-    PointCloud = 6,
-  };
+  using Type = vx::ResultType;
 };
 
 namespace attribute {
@@ -78,6 +70,10 @@ std::int64_t registerResource(Database& resources, Database& chronicle, Resource
                               const attribute::Epoch& epoch);
 // Marks a resource as invalidated by a later run (it is then no longer current).
 void invalidateResource(Database& chronicle, std::int64_t resourceId, const attribute::Epoch& epoch);
+
+// Registers what a whole module run made in the databases of the project in `projectFolder`, at
+// the present time: the engine's vx::ResultRegistrar. Throws std::runtime_error naming the file.
+void registerModuleResults(const std::string& projectFolder, const std::vector<vx::ModuleResult>& results);
 
 // The library's set-up object, built once at start.
 class Init {

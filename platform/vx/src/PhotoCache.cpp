@@ -1,0 +1,99 @@
+#include "PhotoCache.h"
+
+#include <algorithm>
+#include <cmath>
+#include <system_error>
+
+#include "FileUtil.h"
+#include "Gdal.h"
+#include "vx/AtomicFile.h"
+
+namespace vx {
+namespace detail {
+
+namespace {
+
+struct OpenedPhoto {
+  GDALDatasetUniquePtr dataset;
+  int bandMap[3] = {1, 2, 3};
+};
+
+OpenedPhoto openPhoto(const std::string& utf8Path) {
+  const std::string name = "The photo " + utf8Path;
+  std::error_code error;
+  const fs::file_status status = fs::status(pathFromUtf8(utf8Path), error);
+  if (error || !fs::exists(status)) throw FileError(name + " does not exist.");
+  if (!fs::is_regular_file(status)) throw FileError(name + " is not a regular file.");
+  registerGdalDrivers();
+  QuietGdalErrors quiet;
+  const char* const photoDrivers[] = {"JPEG", "PNG", "GTiff", nullptr};
+  OpenedPhoto opened;
+  opened.dataset.reset(GDALDataset::Open(utf8Path.c_str(), GDAL_OF_RASTER | GDAL_OF_READONLY, photoDrivers));
+  if (!opened.dataset) throw FileError(name + " cannot be decoded (" + CPLGetLastErrorMsg() + ").");
+  const int bands = opened.dataset->GetRasterCount();
+  if (bands != 1 && bands < 3) throw FileError(name + " has " + std::to_string(bands) + " bands; a photo has 1 or 3.");
+  for (int b = 1; b <= std::min(bands, 3); ++b)
+    if (opened.dataset->GetRasterBand(b)->GetRasterDataType() != GDT_Byte)
+      throw FileError(name + " is no 8-bit photo.");
+  if (bands == 1) std::fill(std::begin(opened.bandMap), std::end(opened.bandMap), 1);
+  return opened;
+}
+
+}  // namespace
+
+void Photo::sample(double u, double v, std::uint8_t out[3]) const {
+  // Pixel (i, j) shows what lies at (i + 0.5, j + 0.5).
+  const double x = std::clamp(u - 0.5, 0.0, double(width - 1));
+  const double y = std::clamp(v - 0.5, 0.0, double(height - 1));
+  const int x0 = std::min(int(x), width - 1), y0 = std::min(int(y), height - 1);
+  const int x1 = std::min(x0 + 1, width - 1), y1 = std::min(y0 + 1, height - 1);
+  const double fx = x - x0, fy = y - y0;
+  const auto at = [&](int px, int py, int channel) {
+    return double(rgb[(std::size_t(py) * std::size_t(width) + std::size_t(px)) * 3 + std::size_t(channel)]);
+  };
+  for (int channel = 0; channel < 3; ++channel) {
+    const double top = at(x0, y0, channel) * (1 - fx) + at(x1, y0, channel) * fx;
+    const double bottom = at(x0, y1, channel) * (1 - fx) + at(x1, y1, channel) * fx;
+    out[channel] = std::uint8_t(std::lround(top * (1 - fy) + bottom * fy));
+  }
+}
+
+PhotoSize readPhotoSize(const std::string& utf8Path) {
+  const OpenedPhoto opened = openPhoto(utf8Path);
+  return {opened.dataset->GetRasterXSize(), opened.dataset->GetRasterYSize()};
+}
+
+std::shared_ptr<const Photo> PhotoCache::get(const std::string& utf8Path) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  const auto cached =
+      std::find_if(entries_.begin(), entries_.end(), [&](const Entry& e) { return e.path == utf8Path; });
+  if (cached != entries_.end()) {
+    entries_.splice(entries_.begin(), entries_, cached);
+    return entries_.front().photo;
+  }
+  const OpenedPhoto opened = openPhoto(utf8Path);
+  auto photo = std::make_shared<Photo>();
+  photo->width = opened.dataset->GetRasterXSize();
+  photo->height = opened.dataset->GetRasterYSize();
+  photo->rgb.resize(std::size_t(photo->width) * std::size_t(photo->height) * 3);
+  {
+    QuietGdalErrors quiet;
+    CPLErrorReset();
+    const int stride = 3 * photo->width;
+    if (opened.dataset->RasterIO(GF_Read, 0, 0, photo->width, photo->height, photo->rgb.data(), photo->width,
+                                 photo->height, GDT_Byte, 3, const_cast<int*>(opened.bandMap), 3, stride, 1,
+                                 nullptr) != CE_None ||
+        CPLGetLastErrorType() >= CE_Failure)
+      throw FileError("The photo " + utf8Path + " cannot be decoded (" + CPLGetLastErrorMsg() + ").");
+  }
+  used_ += photo->rgb.size();
+  entries_.push_front({utf8Path, photo});
+  while (used_ > budget_ && entries_.size() > 1) {
+    used_ -= entries_.back().photo->rgb.size();
+    entries_.pop_back();
+  }
+  return photo;
+}
+
+}  // namespace detail
+}  // namespace vx
