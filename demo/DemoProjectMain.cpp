@@ -74,7 +74,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   if (values.count("help")) {
-    std::cout << kUsage << "Writes a demo project (terrain mesh tiles, true orthos, camera flight with photos, databases) into a new or empty folder.\n"
+    std::cout << kUsage << "Writes a demo project (camera flight with photos, point clouds, and the DSM, DSM mesh, true orthos and textures processed from them, with the ground truth beside) into a new or empty folder.\n"
               << visible;
     return 0;
   }

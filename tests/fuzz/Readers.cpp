@@ -16,6 +16,7 @@
 #include "vx/HeightGrid.h"
 #include "vx/ImageOrientation.h"
 #include "vx/Las.h"
+#include "vx/Photo.h"
 #include "vx/VEXAProject.h"
 
 namespace fuzz {
@@ -119,6 +120,18 @@ Outcome readHeightTile(const QString& path) {
   return guarded([&] { return vx::readHeightGrid(path.toUtf8().toStdString()).columns > 0; });
 }
 
+// As the true ortho and the texturing check a photo, then decode it.
+Outcome readPhotoFile(const QString& path) {
+  return guarded([&] {
+    const std::string file = path.toUtf8().toStdString();
+    const vx::PhotoSize size = vx::readPhotoSize(file);
+    const vx::Photo photo = vx::readPhoto(file);
+    std::uint8_t rgb[3];
+    photo.sample(size.width / 2.0, size.height / 2.0, rgb);
+    return photo.width == size.width && photo.height == size.height;
+  });
+}
+
 Outcome readCorrections(const QString& path) {
   return guarded([&] { return !vx::dsm::readCorrectionPolygons(path.toUtf8().toStdString()).empty(); });
 }
@@ -145,6 +158,7 @@ const std::vector<Reader>& readers() {
       {"waypoints", {"waypoints/path.txt"}, "", readWaypoints},
       {"las", {"clouds/cloud12.las", "clouds/cloud14.las"}, "", readPointCloud},
       {"heighttile", {"dsm/DSM_0_0.tif"}, "", readHeightTile},
+      {"photo", {"project/Internal/Images/Color/IMG_0001.jpg"}, "", readPhotoFile},
       {"correction", {"corrections/CorrectionShape.shp", "corrections/CorrectionShape.shx",
                       "corrections/CorrectionShape.dbf"}, "corrections/CorrectionShape.shp", readCorrections},
       {"tile", {kMesh + "Tile_0_0/Tile_0_0.osgb", kMesh + "Tile_0_0/Tile_0_0_L1_0.osgb",

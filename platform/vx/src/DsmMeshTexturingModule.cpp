@@ -136,6 +136,20 @@ class DsmMeshTexturingWork final : public TileWork {
   }
 
  private:
+  // The highest height of each block of `block` x `block` cells: what may hide a ray, on a grid as
+  // coarse as the choice of photos, so that a ray is followed in as few steps.
+  static HeightGrid blockMaxima(const HeightGrid& grid, int block) {
+    HeightGrid coarse(grid.west, grid.north, grid.cell * block, (grid.columns + block - 1) / block,
+                      (grid.rows + block - 1) / block);
+    for (int r = 0; r < grid.rows; ++r)
+      for (int c = 0; c < grid.columns; ++c) {
+        const float h = grid.at(c, r);
+        float& target = coarse.at(c / block, r / block);
+        if (!std::isnan(h) && !(h <= target)) target = h;
+      }
+    return coarse;
+  }
+
   // The tile's texture (RGB, row 0 at the southern edge) over `surface` (rows from the north).
   osg::ref_ptr<osg::Image> bake(const HeightGrid& surface) {
     const int texels = surface.columns;
@@ -151,6 +165,7 @@ class DsmMeshTexturingWork final : public TileWork {
     const double east = surface.west + texels * surface.cell, south = surface.north - texels * surface.cell;
     const std::vector<int> candidates = views_->candidatesFor(surface.west, south, east, surface.north, low, top);
     const HeightGrid nothing;
+    const HeightGrid occluders = blockMaxima(surface, kViewBlock);
     // The photo of each block of texels, chosen at its highest point.
     std::map<int, std::vector<std::pair<int, int>>> blocksOfPhoto;
     for (int br = 0; br < texels; br += kViewBlock) {
@@ -162,14 +177,14 @@ class DsmMeshTexturingWork final : public TileWork {
             if (!std::isnan(surface.at(c, r)) && !(surface.at(c, r) <= height)) height = surface.at(c, r), column = c, row = r;
         if (column < 0) continue;
         const ImageOrientation::Vec3 point{{surface.centreX(column), surface.centreY(row), height}};
-        int photo = views_->bestView(point, candidates, surface, top);
+        int photo = views_->bestView(point, candidates, occluders, top);
         // Better a colour from a photo that may not see it than none.
         if (photo < 0) photo = views_->bestView(point, candidates, nothing, top);
         if (photo >= 0) blocksOfPhoto[photo].emplace_back(bc, br);
       }
     }
     for (const auto& [photoIndex, blocks] : blocksOfPhoto) {
-      const std::shared_ptr<const detail::Photo> photo = views_->photo(photoIndex);
+      const std::shared_ptr<const Photo> photo = views_->photo(photoIndex);
       const ImageOrientation& orientation = views_->orientation(photoIndex);
       for (const auto& [bc, br] : blocks) {
         for (int r = br; r < std::min(texels, br + kViewBlock); ++r) {

@@ -9,9 +9,10 @@
 #include "vx/AtomicFile.h"
 
 namespace vx {
-namespace detail {
 
 namespace {
+
+using namespace detail;
 
 struct OpenedPhoto {
   GDALDatasetUniquePtr dataset;
@@ -36,6 +37,10 @@ OpenedPhoto openPhoto(const std::string& utf8Path) {
     if (opened.dataset->GetRasterBand(b)->GetRasterDataType() != GDT_Byte)
       throw FileError(name + " is no 8-bit photo.");
   if (bands == 1) std::fill(std::begin(opened.bandMap), std::end(opened.bandMap), 1);
+  const long long pixels = (long long)opened.dataset->GetRasterXSize() * opened.dataset->GetRasterYSize();
+  if (pixels > kMaxPhotoPixels)
+    throw FileError(name + " has " + std::to_string(pixels) + " pixels, more than a photo can have (" +
+                    std::to_string(kMaxPhotoPixels) + "); it was not read.");
   return opened;
 }
 
@@ -63,6 +68,27 @@ PhotoSize readPhotoSize(const std::string& utf8Path) {
   return {opened.dataset->GetRasterXSize(), opened.dataset->GetRasterYSize()};
 }
 
+Photo readPhoto(const std::string& utf8Path) {
+  const OpenedPhoto opened = openPhoto(utf8Path);
+  Photo photo;
+  photo.width = opened.dataset->GetRasterXSize();
+  photo.height = opened.dataset->GetRasterYSize();
+  photo.rgb.resize(std::size_t(photo.width) * std::size_t(photo.height) * 3);
+  {
+    QuietGdalErrors quiet;
+    CPLErrorReset();
+    const int stride = 3 * photo.width;
+    if (opened.dataset->RasterIO(GF_Read, 0, 0, photo.width, photo.height, photo.rgb.data(), photo.width,
+                                 photo.height, GDT_Byte, 3, const_cast<int*>(opened.bandMap), 3, stride, 1,
+                                 nullptr) != CE_None ||
+        CPLGetLastErrorType() >= CE_Failure)
+      throw FileError("The photo " + utf8Path + " cannot be decoded (" + CPLGetLastErrorMsg() + ").");
+  }
+  return photo;
+}
+
+namespace detail {
+
 std::shared_ptr<const Photo> PhotoCache::get(const std::string& utf8Path) {
   std::lock_guard<std::mutex> lock(mutex_);
   const auto cached =
@@ -71,21 +97,7 @@ std::shared_ptr<const Photo> PhotoCache::get(const std::string& utf8Path) {
     entries_.splice(entries_.begin(), entries_, cached);
     return entries_.front().photo;
   }
-  const OpenedPhoto opened = openPhoto(utf8Path);
-  auto photo = std::make_shared<Photo>();
-  photo->width = opened.dataset->GetRasterXSize();
-  photo->height = opened.dataset->GetRasterYSize();
-  photo->rgb.resize(std::size_t(photo->width) * std::size_t(photo->height) * 3);
-  {
-    QuietGdalErrors quiet;
-    CPLErrorReset();
-    const int stride = 3 * photo->width;
-    if (opened.dataset->RasterIO(GF_Read, 0, 0, photo->width, photo->height, photo->rgb.data(), photo->width,
-                                 photo->height, GDT_Byte, 3, const_cast<int*>(opened.bandMap), 3, stride, 1,
-                                 nullptr) != CE_None ||
-        CPLGetLastErrorType() >= CE_Failure)
-      throw FileError("The photo " + utf8Path + " cannot be decoded (" + CPLGetLastErrorMsg() + ").");
-  }
+  auto photo = std::make_shared<const Photo>(readPhoto(utf8Path));
   used_ += photo->rgb.size();
   entries_.push_front({utf8Path, photo});
   while (used_ > budget_ && entries_.size() > 1) {

@@ -1,7 +1,7 @@
 #pragma once
 
-// Photos read through GDAL, decoded to 8-bit RGB and kept while they fit a memory budget, so that
-// the photos of a large project pass through memory a few at a time.
+// Decoded photos kept while they fit a memory budget, so that the photos of a large project pass
+// through memory a few at a time.
 
 #include <cstddef>
 #include <cstdint>
@@ -11,26 +11,10 @@
 #include <string>
 #include <vector>
 
+#include "vx/Photo.h"
+
 namespace vx {
 namespace detail {
-
-struct Photo {
-  int width = 0;
-  int height = 0;
-  std::vector<std::uint8_t> rgb;  // pixel-interleaved, rows from the top
-
-  // Bilinear, with (u, v) = (0, 0) the top-left corner of the top-left pixel; clamped at the edges.
-  void sample(double u, double v, std::uint8_t out[3]) const;
-};
-
-struct PhotoSize {
-  int width = 0;
-  int height = 0;
-};
-
-// Reads the photo's header only. Throws vx::FileError naming the file when it is missing or no
-// photo GDAL can decode (JPEG, PNG or TIFF with one grey or three or more colour bands of bytes).
-PhotoSize readPhotoSize(const std::string& utf8Path);
 
 class PhotoCache {
  public:

@@ -163,7 +163,7 @@ class TrueOrthoWork final : public TileWork {
       if (views[k].photo >= 0) cellsOfPhoto[views[k].photo].push_back(k);
     const std::size_t plane = std::size_t(cells) * std::size_t(cells);
     for (const auto& [photoIndex, cellIndices] : cellsOfPhoto) {
-      const std::shared_ptr<const detail::Photo> photo = views_->photo(photoIndex);
+      const std::shared_ptr<const Photo> photo = views_->photo(photoIndex);
       for (std::size_t k : cellIndices) {
         std::uint8_t rgb[3];
         photo->sample(views[k].u, views[k].v, rgb);

@@ -1,0 +1,164 @@
+// The DSM mesh texturing on a generated demo project: retexturing tiles that lie outside the
+// project's results (edited ones) and refusing tiles it cannot texture.
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <osg/Geometry>
+#include <osg/NodeVisitor>
+#include <osg/Texture2D>
+#include <osgDB/ReadFile>
+#include <osgDB/WriteFile>
+
+#include "EngineRecorder.h"
+#include "TestProjects.h"
+#include "demo/DemoProject.h"
+#include "vx/Msg.h"
+#include "vx/VEXAProject.h"
+#include "vx/Vexa.h"
+
+namespace {
+
+demo::DemoOptions smallProject() {
+  demo::DemoOptions options;
+  options.tiles = 2;
+  options.images = 8;
+  options.finestGridCells = 16;
+  options.textureSize = 64;
+  options.seed = 5;
+  return options;
+}
+
+// Every texture image below a node.
+struct Textures : osg::NodeVisitor {
+  std::vector<osg::Image*> images;
+  Textures() : osg::NodeVisitor(TRAVERSE_ALL_CHILDREN) {}
+  void apply(osg::Geometry& geometry) override {
+    if (osg::StateSet* state = geometry.getStateSet())
+      if (auto* texture = dynamic_cast<osg::Texture2D*>(state->getTextureAttribute(0, osg::StateAttribute::TEXTURE)))
+        images.push_back(texture->getImage());
+  }
+};
+
+// The mean of all texels of the tile's files.
+double meanTexel(const QString& tileFolder) {
+  double sum = 0;
+  double count = 0;
+  for (const QString& file : QDir(tileFolder).entryList({"*.osgb"})) {
+    Textures textures;
+    const osg::ref_ptr<osg::Node> node = osgDB::readRefNodeFile((tileFolder + "/" + file).toStdString());
+    if (!node) qFatal("cannot read %s/%s", qPrintable(tileFolder), qPrintable(file));
+    node->accept(textures);
+    for (const osg::Image* image : textures.images)
+      for (unsigned i = 0; i < image->getTotalSizeInBytes(); ++i) sum += image->data()[i], ++count;
+  }
+  return count > 0 ? sum / count : -1;
+}
+
+// Blackens every texture of the tile's files: an edit that wants retexturing.
+void blacken(const QString& tileFolder) {
+  const osg::ref_ptr<osgDB::Options> options = new osgDB::Options("WriteImageHint=IncludeData");
+  for (const QString& file : QDir(tileFolder).entryList({"*.osgb"})) {
+    const std::string path = (tileFolder + "/" + file).toStdString();
+    osg::ref_ptr<osg::Node> node = osgDB::readRefNodeFile(path);
+    Textures textures;
+    node->accept(textures);
+    for (osg::Image* image : textures.images) std::fill(image->data(), image->data() + image->getTotalSizeInBytes(), 0);
+    QVERIFY(osgDB::writeNodeFile(*node, path, options.get()));
+  }
+}
+
+void copyFolder(const QString& from, const QString& to) {
+  QDir().mkpath(to);
+  for (const QString& file : QDir(from).entryList(QDir::Files)) QVERIFY(QFile::copy(from + "/" + file, to + "/" + file));
+}
+
+}  // namespace
+
+class TexturingTest : public QObject {
+  Q_OBJECT
+
+  QTemporaryDir dir_;
+  QString root_;
+  vx::VEXAProject project_;
+  vx::VEXA engine_;
+  testprojects::Recorder recorder_;
+
+  int texture(const QString& list) {
+    recorder_.messages.clear();
+    return engine_.texturing(list.toStdString(), true, (root_ + "/Internal/Orientations").toStdString(),
+                             (root_ + "/Internal/Images/Color").toStdString(), root_.toStdString(), project_, "");
+  }
+
+ private slots:
+  void initTestCase() {
+    QVERIFY(dir_.isValid());
+    root_ = dir_.filePath("Demo");
+    demo::writeDemoProject(root_.toStdString(), smallProject());
+    project_.loadProjectFile((root_ + "/Project.vpr").toStdString());
+    engine_.registerStatusCallback(&testprojects::Recorder::callback, &recorder_);
+  }
+
+  // An edited tile (a copy outside the results) gets its colours back from the photos, in its own
+  // folder; the project's results, lists and databases stay as they were.
+  void editedTilesAreRetexturedWhereTheyLie() {
+    const QString edited = root_ + "/Internal/Editor/tmp/Tile_1_0";
+    copyFolder(root_ + "/Results/DSM_Mesh/Tile_1_0", edited);
+    const double before = meanTexel(edited);
+    blacken(edited);
+    QCOMPARE(meanTexel(edited), 0.0);
+    const auto results = testprojects::folderSnapshot(root_ + "/Results");
+    const auto lists = testprojects::folderSnapshot(root_ + "/Internal/Lists");
+    const QByteArray resources = testprojects::readText(root_ + "/Internal/resources.vxdb");
+    const QString list = root_ + "/Internal/Editor/tmp/mesheditor_texturingList.txt";
+    testprojects::writeText(list, (edited + "/Tile_1_0.osgb\n").toUtf8());
+
+    QCOMPARE(texture(list), 0);
+    const double after = meanTexel(edited);
+    QVERIFY2(std::abs(after - before) < 0.05 * before, qPrintable(QString("%1 against %2").arg(after).arg(before)));
+    QCOMPARE(testprojects::folderSnapshot(root_ + "/Results"), results);
+    QCOMPARE(testprojects::folderSnapshot(root_ + "/Internal/Lists"), lists);
+    QCOMPARE(testprojects::readText(root_ + "/Internal/resources.vxdb"), resources);
+    // Still a tile that pages: its level files are named relative to it.
+    const osg::ref_ptr<osg::Node> root = osgDB::readRefNodeFile((edited + "/Tile_1_0.osgb").toStdString());
+    QVERIFY(root && root->asGroup() && root->asGroup()->getNumChildren() == 1);
+  }
+
+  // Tiles that are not the project's or not there are refused before any tile is touched.
+  void unusableTilesAreRefusedByName() {
+    const QString list = dir_.filePath("list.txt");
+    const QString stranger = dir_.filePath("Elsewhere/Tile_7_7/Tile_7_7.osgb");
+    copyFolder(root_ + "/Results/DSM_Mesh/Tile_0_0", dir_.filePath("Elsewhere/Tile_7_7"));
+    QVERIFY(QFile::rename(dir_.filePath("Elsewhere/Tile_7_7/Tile_0_0.osgb"), stranger));
+    const auto results = testprojects::folderSnapshot(root_ + "/Results");
+    testprojects::writeText(list, (root_ + "/Results/DSM_Mesh/Tile_0_0/Tile_0_0.osgb\n" + stranger + "\n").toUtf8());
+    QCOMPARE(texture(list), int(vx::VEXA::kInvalidInput));
+    QVERIFY2(recorder_.messages.back().text.find("Tile_7_7.osgb is not one of the project's 2 x 2 tiles") !=
+                 std::string::npos,
+             recorder_.messages.back().text.c_str());
+
+    const QString missing = dir_.filePath("Gone/Tile_0_0/Tile_0_0.osgb");
+    testprojects::writeText(list, (missing + "\n").toUtf8());
+    QCOMPARE(texture(list), int(vx::VEXA::kInvalidInput));
+    QVERIFY(QString::fromStdString(recorder_.messages.back().text).contains(missing));
+    QCOMPARE(testprojects::folderSnapshot(root_ + "/Results"), results);
+
+    // A photo of the image list that is not there.
+    const QString images = dir_.filePath("Images");
+    testprojects::writeText(images + "/image_color_iter0_list.txt", "IMG_0001.jpg\n");
+    testprojects::writeText(list, (root_ + "/Results/DSM_Mesh/Tile_0_0/Tile_0_0.osgb\n").toUtf8());
+    recorder_.messages.clear();
+    QCOMPARE(engine_.texturing(list.toStdString(), true, (root_ + "/Internal/Orientations").toStdString(),
+                               images.toStdString(), root_.toStdString(), project_, ""),
+             int(vx::VEXA::kInvalidInput));
+    QVERIFY2(QString::fromStdString(recorder_.messages.back().text).contains(images + "/IMG_0001.jpg"),
+             recorder_.messages.back().text.c_str());
+    QCOMPARE(testprojects::folderSnapshot(root_ + "/Results"), results);
+  }
+};
+
+QTEST_GUILESS_MAIN(TexturingTest)
+#include "TexturingTest.moc"
