@@ -136,7 +136,7 @@ void writeProjectFiles(const fs::path& out, const fs::path& root, const DemoOpti
     for (int x = 0; x < meshLayout.tiles; ++x) {
       const TileNodes tile = builder.build(x, y, 1);
       writeTrueOrtho(*tile.texture, tile.offset, meshLayout.tileSize, kWkt, truth / "True_Ortho" / trueOrthoFileName(x, y));
-      writeTrueHeights(terrain, meshLayout, x, y, truth / "Height" / (tileName(x, y) + ".tif"));
+      writeTrueHeights(terrain, meshLayout, x, y, truth / "Height" / (vx::tiles::tileName(x, y) + ".tif"));
       renderer.add(finestMeshes(tile));
       const double low = tile.offset.z() + tile.minXYZ.z(), high = tile.offset.z() + tile.maxXYZ.z();
       minHeight = (x || y) ? std::min(minHeight, low) : low;

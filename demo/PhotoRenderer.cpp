@@ -128,7 +128,7 @@ void collectFinestMeshes(osg::Node& node, const osg::Vec3d& offset, std::vector<
 std::vector<TexturedMesh> finestMeshes(const TileNodes& tile) {
   std::vector<TexturedMesh> meshes;
   for (unsigned c = 0; c < tile.root->getNumChildren(); ++c) collectFinestMeshes(*tile.root->getChild(c), tile.offset, meshes);
-  for (const TileFile& file : tile.levelFiles) collectFinestMeshes(*file.node, tile.offset, meshes);
+  for (const vx::tiles::TileFile& file : tile.levelFiles) collectFinestMeshes(*file.node, tile.offset, meshes);
   return meshes;
 }
 

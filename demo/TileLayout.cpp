@@ -38,14 +38,4 @@ osg::Vec3d MeshLayout::tileOffset(int x, int y) const {
 
 osg::Vec3d demoOrigin() { return osg::Vec3d(482000.0, 5361000.0, 0.0); }
 
-std::string tileName(int x, int y) { return "Tile_" + std::to_string(x) + "_" + std::to_string(y); }
-
-std::string tileFileName(int x, int y) { return tileName(x, y) + ".osgb"; }
-
-std::string levelFileName(int x, int y, int level, int index) {
-  return tileName(x, y) + "_L" + std::to_string(level) + "_" + std::to_string(index) + ".osgb";
-}
-
-std::string tileReference(int x, int y) { return tileName(x, y) + "/" + tileFileName(x, y); }
-
 }  // namespace demo

@@ -6,7 +6,6 @@
 #include "demo/OutputFolder.h"
 #include "demo/TexturePainter.h"
 #include "demo/TileMeshBuilder.h"
-#include "demo/TileWriter.h"
 
 namespace demo {
 
@@ -18,19 +17,19 @@ TiledMeshResult writeTiledMeshes(const TerrainModel& terrain, const MeshLayout& 
   const TileMeshBuilder builder(terrain, painter, layout);
   TiledMeshResult result;
   result.tileRoots.resize(destinations.size());
-  std::vector<TileBounds> bounds;
+  std::vector<vx::tiles::TileBounds> bounds;
   const int count = layout.tiles * layout.tiles;
   int done = 0;
   for (int y = 0; y < layout.tiles; ++y) {
     for (int x = 0; x < layout.tiles; ++x) {
       TileNodes tile = builder.build(x, y, 1);
       for (size_t d = 0; d < destinations.size(); ++d) {
-        setLodVersion(*tile.root, destinations[d].lodVersion);
-        const std::filesystem::path folder = destinations[d].folder / tileName(x, y);
-        writeTile(tile, folder);
-        result.tileRoots[d].push_back(toUtf8(std::filesystem::absolute(folder / tileFileName(x, y))));
+        vx::tiles::setLodVersion(*tile.root, destinations[d].lodVersion);
+        const std::filesystem::path folder = destinations[d].folder / vx::tiles::tileName(x, y);
+        vx::tiles::writeTile(tile, toUtf8(folder));
+        result.tileRoots[d].push_back(toUtf8(std::filesystem::absolute(folder / vx::tiles::tileFileName(x, y))));
       }
-      TileBounds b;
+      vx::tiles::TileBounds b;
       b.x = x;
       b.y = y;
       b.min = tile.offset + osg::Vec3d(tile.minXYZ);
@@ -46,8 +45,9 @@ TiledMeshResult writeTiledMeshes(const TerrainModel& terrain, const MeshLayout& 
       if (progress) progress(++done, count);
     }
   }
-  const osg::ref_ptr<osg::Group> index = meshIndex(bounds);
-  for (const MeshDestination& destination : destinations) writeOsgb(*index, destination.folder / "Mesh.osgb");
+  const osg::ref_ptr<osg::Group> index = vx::tiles::meshIndex(bounds);
+  for (const MeshDestination& destination : destinations)
+    vx::tiles::writeOsgb(*index, toUtf8(destination.folder / "Mesh.osgb"));
   return result;
 }
 

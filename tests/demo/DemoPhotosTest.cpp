@@ -126,8 +126,9 @@ class DemoPhotosTest : public QObject {
     }
   }
 
-  // One north-up GeoTIFF per tile named after the tile, GSD pixels, top-left corner of the tile,
-  // the project's coordinate system, and exactly the painted albedo of the terrain.
+  // The ground truth's true orthos: one north-up GeoTIFF per tile named after the tile, GSD pixels,
+  // top-left corner of the tile, the project's coordinate system, and exactly the painted albedo of
+  // the terrain; the project lists its own, the engine's, under the same names.
   void trueOrthoTilesAreGeoreferencedAlbedo() {
     const demo::DemoOptions options = photoProject();
     const double s = project_.tileSize();
@@ -140,8 +141,9 @@ class DemoPhotosTest : public QObject {
     QStringList expectedList;
     for (int y = 0; y < options.tiles; ++y) {
       for (int x = 0; x < options.tiles; ++x) {
-        const QString file = QString("%1/Results/True_Ortho/True_Ortho_%2_%3.tif").arg(root_).arg(x).arg(y);
-        expectedList << QDir(file).absolutePath();
+        const QString file = QString("%1/Ground_Truth/True_Ortho/True_Ortho_%2_%3.tif").arg(root_).arg(x).arg(y);
+        // The project's own true ortho is the engine's, made from the photos, at the same place.
+        expectedList << QDir(QString("%1/Results/True_Ortho/True_Ortho_%2_%3.tif").arg(root_).arg(x).arg(y)).absolutePath();
         const Ortho ortho = readOrtho(file);
         QCOMPARE(ortho.width, options.textureSize);
         QCOMPARE(ortho.height, options.textureSize);
@@ -185,7 +187,7 @@ class DemoPhotosTest : public QObject {
     std::map<std::pair<int, int>, Ortho> orthos;
     for (int y = 0; y < options.tiles; ++y)
       for (int x = 0; x < options.tiles; ++x)
-        orthos[{x, y}] = readOrtho(QString("%1/Results/True_Ortho/True_Ortho_%2_%3.tif").arg(root_).arg(x).arg(y));
+        orthos[{x, y}] = readOrtho(QString("%1/Ground_Truth/True_Ortho/True_Ortho_%2_%3.tif").arg(root_).arg(x).arg(y));
 
     // Height of the finest mesh: the grid of surface heights, each cell split along its
     // south-west to north-east diagonal.
