@@ -19,6 +19,7 @@
 #include "vx/MeshTiles.h"
 #include "vx/VEXAProject.h"
 #include "vx/Vexa.h"
+#include "vx/WriteFaults.h"
 #include "vxdb/Database.h"
 
 namespace {
@@ -203,6 +204,24 @@ class DsmMeshTest : public QObject {
     recorder_ = {};
     QCOMPARE(engine_.dsmMesh(*project_), int(vx::VEXA::kWriteFailed));
     QVERIFY(QString::fromStdString(recorder_.of(vx::MSG::TYPE_ERROR, 1740).at(0).text).contains("resources.vxdb"));
+    engine_.setResultRegistrar(nullptr);
+  }
+
+  // A disk that fills up while the mesh is written ends the run naming the file; nothing is listed
+  // or recorded, and the whole run afterwards succeeds.
+  void aFullDiskIsNamedAndRecordsNothing() {
+    engine_.setResultRegistrar(&vxdb::registerModuleResults);
+    QCOMPARE(engine_.dsm(*project_), 0);
+    const QByteArray resources = testprojects::readText(folder() + "/Internal/resources.vxdb");
+    vx::writefaults::inject(5, vx::writefaults::Fault::NoSpace);  // within the first tile's files
+    QCOMPARE(engine_.dsmMesh(*project_), int(vx::VEXA::kWriteFailed));
+    vx::writefaults::clear();
+    const std::string error = recorder_.of(vx::MSG::TYPE_ERROR, 1740).at(0).text;
+    QVERIFY2(QString::fromStdString(error).contains(meshFolder() + "/Tile_0_0/Tile_0_0"), error.c_str());
+    QVERIFY(!QFileInfo::exists(folder() + "/Internal/Lists/dsm_mesh_untextured_list.txt"));
+    QCOMPARE(testprojects::readText(folder() + "/Internal/resources.vxdb"), resources);
+    QCOMPARE(QDir(meshFolder() + "/Tile_0_0").entryList(QDir::Files).filter(".tmp-"), QStringList());
+    QCOMPARE(engine_.dsmMesh(*project_), 0);
     engine_.setResultRegistrar(nullptr);
   }
 
