@@ -1,6 +1,8 @@
 #include "demo/DemoProcessing.h"
 
+#include <algorithm>
 #include <stdexcept>
+#include <thread>
 #include <vector>
 
 #include "demo/OutputFolder.h"
@@ -44,6 +46,8 @@ void processDemoProject(const std::filesystem::path& root,
   vx::VEXA engine;
   Listener listener;
   engine.registerStatusCallback(&Listener::callback, &listener);
+  // Tiles are independent and give the same bytes on any number of threads.
+  engine.setThreadCount(int(std::max(1u, std::thread::hardware_concurrency())));
   std::int64_t epoch = kFirstEpoch;
   engine.setResultRegistrar([&](const std::string& projectFolder, const std::vector<vx::ModuleResult>& results) {
     const std::string internal = toUtf8(fromUtf8(projectFolder) / "Internal");
