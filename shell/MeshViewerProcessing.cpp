@@ -15,6 +15,8 @@
 #include "tools/run/ProgressMonitor.h"
 #include "tools/run/TextTerminal.h"
 #include "tools/run/VexaProcess.h"
+#include "tools/windows/Tool2_5DLauncher.h"
+#include "tools/windows/ToolTexturingLauncher.h"
 #include "ui_MeshViewer.h"
 #include "vx/Steps.h"
 
@@ -54,6 +56,13 @@ void MeshViewer::wireProcessing() {
   }
   QAction* full = processingMenu_->addAction(QStringLiteral("Full run"));
   connect(full, &QAction::triggered, this, [this] { startProcessing(kFullRun); });
+  processingMenu_->addSeparator();
+  auto* tool2_5D = new qvx::tool::Tool2_5DLauncher(this);
+  connect(processingMenu_->addAction(QStringLiteral("VEXA 2.5D Tool...")), &QAction::triggered, tool2_5D,
+          [this, tool2_5D] { tool2_5D->open(project_); });
+  auto* toolTexturing = new qvx::tool::ToolTexturingLauncher(this);
+  connect(processingMenu_->addAction(QStringLiteral("VEXA Texturing Tool...")), &QAction::triggered, toolTexturing,
+          [this, toolTexturing] { toolTexturing->open(project_); });
 
   // The runner emits on this thread, in batches, its end after its last message.
   VexaProcess* runner = processRunner_;

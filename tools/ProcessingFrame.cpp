@@ -8,6 +8,7 @@
 
 #include "vx/VEXAProject.h"
 #include "vx/Vexa.h"
+#include "vxdb/Database.h"
 
 namespace qvx {
 namespace tool {
@@ -73,7 +74,10 @@ void ProcessingFrame::startJob(std::function<int()> job) {
 }
 
 void ProcessingFrame::ensureEngineAndProject() {
-  if (!m_engine) m_engine = std::make_shared<vx::VEXA>();
+  if (!m_engine) {
+    m_engine = std::make_shared<vx::VEXA>();
+    m_engine->setResultRegistrar(&vxdb::registerModuleResults);
+  }
   if (!m_project) m_project = std::make_shared<vx::VEXAProject>();
   m_project->setOutputFolder(m_output.absoluteFilePath().toStdString(), 0, 0);
 }

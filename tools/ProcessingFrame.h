@@ -30,11 +30,18 @@ class ProcessingFrame : public QFrame {
 
   void setInputs(const QString& input3d, const QString& orientation, const QString& images, const QString& output,
                  const QString& correctionShapefile);
+  const QFileInfo& input3d() const { return m_input3d; }
+  const QFileInfo& orientation() const { return m_orientation; }
+  const QFileInfo& images() const { return m_images; }
+  const QFileInfo& output() const { return m_output; }
+  const QFileInfo& correctionShapefile() const { return m_correctionShapefile; }
   void setProject(std::shared_ptr<vx::VEXAProject> project);
   void setEngine(std::shared_ptr<vx::VEXA> engine);
   std::shared_ptr<vx::VEXA> engine() const { return m_engine; }
   std::shared_ptr<vx::VEXAProject> project() const { return m_project; }
   bool isChecked() const { return m_checkBox->isChecked(); }
+  // As if the operator set the check box, without signal_clicked.
+  void setChecked(bool checked) { m_checkBox->setChecked(checked); }
   QString title() const { return m_title->text(); }
   // Whether a module run is under way.
   bool isRunning() const { return m_watcher.isRunning(); }

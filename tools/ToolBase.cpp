@@ -20,6 +20,7 @@
 #include "tools/run/VexaMsgInterface.h"
 #include "vx/VEXAProject.h"
 #include "vx/Vexa.h"
+#include "vxdb/Database.h"
 
 namespace qvx {
 namespace tool {
@@ -42,6 +43,7 @@ ToolBase::ToolBase(QWidget* parent)
       m_msgInterface(std::make_shared<VexaMsgInterface>(m_engine)),
       m_project(std::make_shared<vx::VEXAProject>()) {
   m_current = m_modules.end();
+  m_engine->setResultRegistrar(&vxdb::registerModuleResults);
   m_outputField->setToolTip(tr("Output folder - will be created if not existing"));
   m_moduleLayout->setContentsMargins(0, 0, 0, 0);
   VexaMsgInterface* messages = m_msgInterface.get();

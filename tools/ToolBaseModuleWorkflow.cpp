@@ -49,14 +49,14 @@ bool holdsAnEntry(const QString& listFile) {
 
 }  // namespace
 
-ToolBaseModuleWorkflow::ToolBaseModuleWorkflow(QWidget* parent, bool withLidar)
+ToolBaseModuleWorkflow::ToolBaseModuleWorkflow(QWidget* parent, bool withLidar, FormSetting parameterSetting)
     : ToolBase(parent),
       m_withLidar(withLidar),
       m_input3d(new DataInputField(tr("Input Cloud"), false, {}, this)),
       m_orientation(new DataInputField(tr("Input Orientation"), false, {}, this)),
       m_images(new DataInputField(tr("Input Images"), false, {}, this)),
       m_correction(new DataInputField(tr("Correction Shapefile"), true, {tr("Shapefiles (*.shp)")}, this)),
-      m_parameterDialog(new ControlFormViewer(m_project, false, FormSetting::WorkflowTool, this)) {
+      m_parameterDialog(new ControlFormViewer(m_project, false, parameterSetting, this)) {
   m_input3d->setToolTip(tr("Path to 3D Points (.las/.laz) or mesh (.osgb) list, file or folder"));
   m_orientation->setToolTip(tr("Path to orientation folder"));
   m_images->setToolTip(tr("Path to color image folder"));
@@ -216,6 +216,16 @@ void ToolBaseModuleWorkflow::slot_lidarPathSet(QString path) {
 
 void ToolBaseModuleWorkflow::adoptSettings(const vx::VEXAProject& source) {
   m_project->copySettingsFrom(source);
+  // The tool works in a folder of its own: the source's files keep naming the source's files.
+  const QDir sourceFolder(QString::fromStdString(source.projectFolderUtf8()));
+  const auto absolute = [&](const std::string& path) {
+    return path.empty() || source.projectFolderUtf8().empty()
+               ? path
+               : QDir::cleanPath(sourceFolder.absoluteFilePath(QString::fromStdString(path))).toStdString();
+  };
+  m_project->setCorrectionShapefile(absolute(source.correctionShapefile()));
+  m_project->setAreaShapefile(absolute(source.areaShapefile()));
+  m_project->setLidarListPath(absolute(source.lidarListPath()));
   // Settings do not say where a project is; a tool without a folder of its own works in the source's.
   if (m_project->projectFolderUtf8().empty()) m_project->setOutputFolder(source.projectFolderUtf8(), 0, 0);
   m_project->setModeValue(2);

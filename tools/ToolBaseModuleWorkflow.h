@@ -1,6 +1,7 @@
 #pragma once
 
 #include "tools/ToolBase.h"
+#include "tools/forms/FormSetting.h"
 
 class ControlFormViewer;
 class QToolButton;
@@ -16,7 +17,8 @@ class ToolBaseModuleWorkflow : public ToolBase {
   Q_OBJECT
 
  public:
-  ToolBaseModuleWorkflow(QWidget* parent, bool withLidar);
+  // `parameterSetting`: where the parameter dialog shows its form.
+  ToolBaseModuleWorkflow(QWidget* parent, bool withLidar, FormSetting parameterSetting = FormSetting::WorkflowTool);
 
   void initFromProject(std::shared_ptr<vx::VEXAProject> project) override;
   // Takes the settings of `source` as the tool's own (as after loading settings).

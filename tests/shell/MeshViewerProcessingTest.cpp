@@ -7,6 +7,8 @@
 #include "tools/run/ProgressMonitor.h"
 #include "tools/run/TextTerminal.h"
 #include "tools/run/VexaProcess.h"
+#include "tools/inputs/DataInputFolder.h"
+#include "tools/windows/Tool2_5D.h"
 #include "viewer/MeshViewerCanvas.h"
 #include "vx/VEXAProject.h"
 #include "vx/Vexa.h"
@@ -56,7 +58,10 @@ class MeshViewerProcessingTest : public QObject {
     for (QAction* action : runUpTo("Analysis")->associatedWidgets().value(0)->actions()) names << action->text();
     QCOMPARE(names, (QStringList{"Analysis", "Dense Matching", "DSM", "True Ortho", "DSM Mesh", "Point Cloud", "Mesh",
                                  "Mesh Texturing", "DSM Mesh Texturing"}));
-    QCOMPARE(viewer_->processingMenu()->actions().last()->text(), QString("Full run"));
+    QStringList top;
+    for (QAction* action : viewer_->processingMenu()->actions())
+      if (!action->isSeparator()) top << action->text();
+    QCOMPARE(top, (QStringList{"Run up to", "Full run", "VEXA 2.5D Tool...", "VEXA Texturing Tool..."}));
     for (QAction* action : entries()) QVERIFY(!action->isEnabled());
 
     QVERIFY(shelltest::openProject(*viewer_, projectFile_));
@@ -72,6 +77,8 @@ class MeshViewerProcessingTest : public QObject {
     QSignalSpy finished(runner, &VexaProcess::signal_finished);
     QSignalSpy progress(runner, &VexaProcess::signal_progressVexa);
 
+    // The demo's own processing has made the DSM mesh already; a run up to the DSM leaves it alone.
+    const int dsmMeshBefore = viewer_->project()->stepStatus(vx::steps::DSMMesh);
     runUpTo("DSM")->trigger();
     QVERIFY(viewer_->isProcessing());
     QVERIFY(viewer_->findChild<QFrame*>("processingPanel")->isVisible());
@@ -93,7 +100,8 @@ class MeshViewerProcessingTest : public QObject {
     const auto project = viewer_->project();
     for (vx::steps::Steps step : {vx::steps::Analysis, vx::steps::DenseMatching, vx::steps::DSM})
       QCOMPARE(project->stepStatus(step), int(vx::steps::Done));
-    QCOMPARE(project->stepStatus(vx::steps::DSMMesh), int(vx::steps::NotStarted));
+    QCOMPARE(project->stepStatus(vx::steps::DSMMesh), dsmMeshBefore);
+    QVERIFY(!log.contains("DSM Mesh started"));
   }
 
   void unCheckingTheStartButtonCancelsTheRun() {
@@ -111,6 +119,7 @@ class MeshViewerProcessingTest : public QObject {
       QTest::mouseClick(button, Qt::LeftButton);
     }, Qt::QueuedConnection);
 
+    const int dsmMeshBefore = viewer_->project()->stepStatus(vx::steps::DSMMesh);
     runUpTo("DSM Mesh")->trigger();
     QVERIFY(finished.wait(60000));
     disconnect(runner, &VexaProcess::signal_tileProgress, this, nullptr);
@@ -119,8 +128,25 @@ class MeshViewerProcessingTest : public QObject {
     QCOMPARE(cancelled.size(), 1);
     QTRY_VERIFY(!viewer_->isProcessing());
     QVERIFY(!button->isChecked());
-    QCOMPARE(viewer_->project()->stepStatus(vx::steps::DSMMesh), int(vx::steps::NotStarted));
+    QCOMPARE(viewer_->project()->stepStatus(vx::steps::DSMMesh), dsmMeshBefore);
     QCOMPARE(boxes.texts(), QStringList());  // a cancel is no error
+  }
+
+  void theTwoAndAHalfDToolOpensOnTheOpenProject() {
+    QAction* open = nullptr;
+    for (QAction* action : viewer_->processingMenu()->actions())
+      if (action->text() == "VEXA 2.5D Tool...") open = action;
+    QVERIFY(open && open->isEnabled());
+    open->trigger();
+    auto* tool = viewer_->findChild<qvx::tool::Tool2_5D*>();
+    QVERIFY(tool && tool->isVisible() && tool->isWindow());
+    const QString folder = QDir::cleanPath(QFileInfo(projectFile_).absolutePath());
+    const QString output = QDir::cleanPath(tool->outputField()->value());
+    QVERIFY2(output.startsWith(folder + "/VEXA_2_5_D-"), qPrintable(output));
+    QCOMPARE(tool->project()->tileSize(), viewer_->project()->tileSize());
+    QVERIFY(tool->project() != viewer_->project());  // runs in the tool leave the open project alone
+    QVERIFY(tool->close());
+    QTRY_VERIFY(!viewer_->findChild<qvx::tool::Tool2_5D*>());
   }
 };
 

@@ -17,6 +17,7 @@
 #include "tools/forms/ExpandFrame.h"
 #include "tools/run/ProgressMonitor.h"
 #include "tools/run/TextTerminal.h"
+#include "tools/windows/Tool2_5D.h"
 #include "vx/VEXAProject.h"
 
 namespace {
@@ -79,6 +80,13 @@ int main(int argc, char** argv) {
   window.terminal()->on_warningMsg("DSM: 2 images have no orientation and are left out", 1710);
   window.terminal()->on_errorMsg("DSM Mesh: cannot write Results/DSM_Mesh/Tile_1_2", 1740);
   ok &= save(&window, out.filePath("workflow-window.png"));
+
+  // The 2.5D tool as the main window opens it on a project.
+  qvx::tool::Tool2_5D tool;
+  tool.resize(1100, 700);
+  tool.adoptSettings(*project);
+  ok &= save(&tool, out.filePath("tool-2_5d.png"));
+  tool.hide();
 
   ControlFormViewer dialog(project, false, FormSetting::ProjectWide);
   dialog.resize(720, 900);

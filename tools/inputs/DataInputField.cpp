@@ -114,6 +114,8 @@ int DataInputField::labelWidthHint() const {
 
 void DataInputField::setLabelWidth(int width) { label_->setFixedWidth(width); }
 
+void DataInputField::setLabel(const QString& label) { label_->setText(label); }
+
 void alignLabels(const QList<DataInputField*>& fields) {
   int widest = 0;
   for (const DataInputField* field : fields) widest = std::max(widest, field->labelWidthHint());

@@ -24,6 +24,7 @@ class DataInputField : public QFrame {
   // The line edit's text, trimmed.
   QString value() const;
   bool isOptional() const { return optional_; }
+  void setLabel(const QString& label);
   // The result of the last validation.
   bool isValid() const { return valid_; }
   // A sub-folder name appended to every path set (folder fields; normally empty).

@@ -36,6 +36,7 @@ class ProgressMonitor : public QWidget {
   void setState(int state);
   int state() const { return state_; }
   int elapsedSeconds() const { return elapsed_; }
+  QPushButton* startPauseButton() const { return pushOk_; }
 
  signals:
   void signal_Ok();

@@ -8,6 +8,7 @@
 #include "vx/Msg.h"
 #include "vx/VEXAProject.h"
 #include "vx/Vexa.h"
+#include "vxdb/Database.h"
 
 namespace {
 
@@ -32,6 +33,7 @@ Call callOf(vx::steps::Steps step) {
 
 VexaProcess::VexaProcess(QObject* parent) : QObject(parent), engine_(std::make_unique<vx::VEXA>()) {
   setAutoDelete(false);
+  engine_->setResultRegistrar(&vxdb::registerModuleResults);
 }
 
 VexaProcess::~VexaProcess() { engine_->registerStatusCallback(nullptr, nullptr); }

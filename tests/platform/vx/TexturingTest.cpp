@@ -15,6 +15,7 @@
 
 #include "EngineRecorder.h"
 #include "TestProjects.h"
+#include "TileTextures.h"
 #include "demo/DemoProject.h"
 #include "vx/Msg.h"
 #include "vx/VEXAProject.h"
@@ -30,45 +31,6 @@ demo::DemoOptions smallProject() {
   options.textureSize = 64;
   options.seed = 5;
   return options;
-}
-
-// Every texture image below a node.
-struct Textures : osg::NodeVisitor {
-  std::vector<osg::Image*> images;
-  Textures() : osg::NodeVisitor(TRAVERSE_ALL_CHILDREN) {}
-  void apply(osg::Geometry& geometry) override {
-    if (osg::StateSet* state = geometry.getStateSet())
-      if (auto* texture = dynamic_cast<osg::Texture2D*>(state->getTextureAttribute(0, osg::StateAttribute::TEXTURE)))
-        images.push_back(texture->getImage());
-  }
-};
-
-// The mean of all texels of the tile's files.
-double meanTexel(const QString& tileFolder) {
-  double sum = 0;
-  double count = 0;
-  for (const QString& file : QDir(tileFolder).entryList({"*.osgb"})) {
-    Textures textures;
-    const osg::ref_ptr<osg::Node> node = osgDB::readRefNodeFile((tileFolder + "/" + file).toStdString());
-    if (!node) qFatal("cannot read %s/%s", qPrintable(tileFolder), qPrintable(file));
-    node->accept(textures);
-    for (const osg::Image* image : textures.images)
-      for (unsigned i = 0; i < image->getTotalSizeInBytes(); ++i) sum += image->data()[i], ++count;
-  }
-  return count > 0 ? sum / count : -1;
-}
-
-// Blackens every texture of the tile's files: an edit that wants retexturing.
-void blacken(const QString& tileFolder) {
-  const osg::ref_ptr<osgDB::Options> options = new osgDB::Options("WriteImageHint=IncludeData");
-  for (const QString& file : QDir(tileFolder).entryList({"*.osgb"})) {
-    const std::string path = (tileFolder + "/" + file).toStdString();
-    osg::ref_ptr<osg::Node> node = osgDB::readRefNodeFile(path);
-    Textures textures;
-    node->accept(textures);
-    for (osg::Image* image : textures.images) std::fill(image->data(), image->data() + image->getTotalSizeInBytes(), 0);
-    QVERIFY(osgDB::writeNodeFile(*node, path, options.get()));
-  }
 }
 
 void copyFolder(const QString& from, const QString& to) {
@@ -107,9 +69,9 @@ class TexturingTest : public QObject {
   void editedTilesAreRetexturedWhereTheyLie() {
     const QString edited = root_ + "/Internal/Editor/tmp/Tile_1_0";
     copyFolder(root_ + "/Results/DSM_Mesh/Tile_1_0", edited);
-    const double before = meanTexel(edited);
-    blacken(edited);
-    QCOMPARE(meanTexel(edited), 0.0);
+    const double before = testprojects::meanTexel(edited);
+    QVERIFY(testprojects::blacken(edited));
+    QCOMPARE(testprojects::meanTexel(edited), 0.0);
     const auto results = testprojects::folderSnapshot(root_ + "/Results");
     const auto lists = testprojects::folderSnapshot(root_ + "/Internal/Lists");
     const QByteArray resources = testprojects::readText(root_ + "/Internal/resources.vxdb");
@@ -117,7 +79,7 @@ class TexturingTest : public QObject {
     testprojects::writeText(list, (edited + "/Tile_1_0.osgb\n").toUtf8());
 
     QCOMPARE(texture(list), 0);
-    const double after = meanTexel(edited);
+    const double after = testprojects::meanTexel(edited);
     QVERIFY2(std::abs(after - before) < 0.05 * before, qPrintable(QString("%1 against %2").arg(after).arg(before)));
     QCOMPARE(testprojects::folderSnapshot(root_ + "/Results"), results);
     QCOMPARE(testprojects::folderSnapshot(root_ + "/Internal/Lists"), lists);

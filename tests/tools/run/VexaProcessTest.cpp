@@ -1,4 +1,5 @@
 #include <QDir>
+#include <QImage>
 #include <QMutex>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -102,6 +103,14 @@ class VexaProcessTest : public QObject {
     project_->setGroundSampleDistance(1.0);
     testprojects::writeRawPointCloud(folder, {{0, 0, 0}}, {{200, 100, 0}}, 10.0, 2.0);
     project_->setTileSize(100);
+    // One photo straight above that sees the whole area, for the modules that colour it.
+    vx::ImageOrientation camera = testprojects::nadirOrientation("a.jpg", 100, 300);
+    camera.setProjectionCenter({{100, 50, 300}});
+    QVERIFY(QDir().mkpath(folder + "/Internal/Orientations") && QDir().mkpath(folder + "/Images"));
+    camera.writeFile((folder + "/Internal/Orientations/a.ori").toStdString());
+    QImage photo(400, 300, QImage::Format_RGB32);
+    photo.fill(QColor(120, 160, 90));
+    QVERIFY(photo.save(folder + "/Images/a.jpg", "JPG"));
     project_->addImage({"a.jpg", "Images/a.jpg", "Internal/Orientations/a.ori", true});
     project_->saveProjectFile(folder.toStdString() + "/Project.vpr");
   }
