@@ -123,6 +123,9 @@ std::unique_ptr<TileWork> realTileWork(steps::Steps step, const VEXAProject& pro
   if (step == steps::TrueOrtho) return makeTrueOrthoWork(project, inputs);
   if (step == steps::DSMMesh) return makeDsmMeshWork(project, inputs);
   if (step == steps::DSMMeshTexturing) return makeDsmMeshTexturingWork(project, inputs);
+  // Tiles the caller names (the editor's edited ones) are retextured for real whatever their kind;
+  // the full run's 3D mesh stays simulated, and so does the texturing of it.
+  if (step == steps::MeshTexturing && !inputs.input3d.empty()) return makeDsmMeshTexturingWork(project, inputs);
   return nullptr;
 }
 

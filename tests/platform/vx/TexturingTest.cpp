@@ -81,6 +81,14 @@ class TexturingTest : public QObject {
     QCOMPARE(texture(list), 0);
     const double after = testprojects::meanTexel(edited);
     QVERIFY2(std::abs(after - before) < 0.05 * before, qPrintable(QString("%1 against %2").arg(after).arg(before)));
+    // Told it is no DSM mesh, the same tile is retextured the same way, under the 3D mesh's step.
+    QVERIFY(testprojects::blacken(edited));
+    recorder_.messages.clear();
+    QCOMPARE(engine_.texturing(list.toStdString(), false, (root_ + "/Internal/Orientations").toStdString(),
+                               (root_ + "/Internal/Images/Color").toStdString(), root_.toStdString(), project_, ""),
+             0);
+    QCOMPARE(testprojects::meanTexel(edited), after);
+    QVERIFY(!recorder_.of(vx::MSG::TYPE_MODULE_FINISHED, 1840).empty());
     QCOMPARE(testprojects::folderSnapshot(root_ + "/Results"), results);
     QCOMPARE(testprojects::folderSnapshot(root_ + "/Internal/Lists"), lists);
     QCOMPARE(testprojects::readText(root_ + "/Internal/resources.vxdb"), resources);
