@@ -262,6 +262,9 @@ class ToolWorkflowTest : public QObject {
     QVERIFY(loaded.wait());
     QCOMPARE(tool.project()->tileSize(), 42.0);
     QCOMPARE(tool.project()->modeValue(), 2);
+    // The tool works in a folder of its own: the adopted correction shapefile still names the source's.
+    QCOMPARE(QString::fromStdString(tool.project()->correctionShapefile()),
+             QDir::cleanPath(folder + "/Internal/Editor/CorrectionShape.shp"));
     QVERIFY(tool.project()->isStepActive(vx::steps::DSM));
     QVERIFY(!tool.project()->isStepActive(vx::steps::TrueOrtho));
 

@@ -20,7 +20,7 @@ Tool2_5D::Tool2_5D(QWidget* parent)
       m_dsmMesh(std::make_shared<ProcessingFrameDsmMesh>()),
       m_dsmMeshTexturing(std::make_shared<ProcessingFrameDsmMeshTexturing>()) {
   m_prefix = QStringLiteral("VEXA_2_5_D-");
-  m_helpUrl = QUrl(QStringLiteral("https://docs.vexa.example/tools/2.5d-tool.html"));
+  m_helpUrl = QUrl(QStringLiteral("https://docs.zentrik.example/vexa-editor/tools/2.5d-tool"));
   setWindowTitle(tr("VEXA 2.5D Tool"));
   addModule(m_dsm);
   addModule(m_trueOrtho);

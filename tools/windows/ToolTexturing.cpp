@@ -31,7 +31,7 @@ ToolTexturing::ToolTexturing(std::shared_ptr<vx::me::Application> application,
       m_texturing(std::make_shared<ProcessingFrameEditorTexturing>(application, std::move(tiles))),
       m_lodUpdate(std::make_shared<ProcessingFrameLodUpdate>(application)) {
   m_prefix = QStringLiteral("VEXA_Retexturing-");
-  m_helpUrl = QUrl(QStringLiteral("https://docs.vexa.example/tools/texturing-tool.html"));
+  m_helpUrl = QUrl(QStringLiteral("https://docs.zentrik.example/vexa-editor/tools/texturing-tool"));
   setWindowTitle(tr("VEXA Texturing Tool"));
   input3dField()->setLabel(tr("Modified Tiles List"));
   input3dField()->setToolTip(tr("Path to the list of modified tiles"));
