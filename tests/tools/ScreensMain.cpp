@@ -18,6 +18,10 @@
 #include "tools/run/ProgressMonitor.h"
 #include "tools/run/TextTerminal.h"
 #include "tools/windows/Tool2_5D.h"
+#include "tools/windows/ToolTexturing.h"
+#include "tools/frames/ModifiedTilesListFile.h"
+#include "tools/inputs/DataInputField.h"
+#include "me/Application.h"
 #include "vx/VEXAProject.h"
 
 namespace {
@@ -87,6 +91,18 @@ int main(int argc, char** argv) {
   tool.adoptSettings(*project);
   ok &= save(&tool, out.filePath("tool-2_5d.png"));
   tool.hide();
+
+  // The texturing tool over a list of modified tiles.
+  auto application = std::make_shared<vx::me::Application>();
+  qvx::tool::ToolTexturing* texturing = nullptr;
+  auto tiles = std::make_shared<qvx::tool::ModifiedTilesListFile>(
+      [&texturing] { return texturing ? texturing->input3dField()->value() : QString(); });
+  qvx::tool::ToolTexturing textureTool(application, tiles, nullptr);
+  texturing = &textureTool;
+  textureTool.resize(1100, 700);
+  textureTool.adoptSettings(*project);
+  ok &= save(&textureTool, out.filePath("tool-texturing.png"));
+  textureTool.hide();
 
   ControlFormViewer dialog(project, false, FormSetting::ProjectWide);
   dialog.resize(720, 900);
