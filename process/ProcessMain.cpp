@@ -9,7 +9,10 @@
 #include <iostream>
 #include <stdexcept>
 
+#include <QCoreApplication>
+
 #include "process/ProcessOptions.h"
+#include "scenefiles/SceneFileGuard.h"
 #include "vx/MessageText.h"
 #include "vx/Msg.h"
 #include "vx/VEXAProject.h"
@@ -83,6 +86,15 @@ int main(int argc, char** argv) {
     std::cerr << process::processUsage();
     return why.empty() ? 0 : kUsageError;
   }
+
+  // Tiles the modules read back (the DSM mesh's, edited ones) pass the editor's guard against
+  // damaged scene files first, so a broken tile is an error naming it, never a crash of the run.
+  QCoreApplication application(argc, argv);
+  scenefiles::SceneFileGuard guard(scenefiles::SceneFileGuard::Settings{});
+  scenefiles::SceneFileGuard::install(&guard);
+  struct Uninstall {
+    ~Uninstall() { scenefiles::SceneFileGuard::install(nullptr); }
+  } uninstall;
 
   vx::VEXAProject project;
   try {

@@ -18,14 +18,14 @@ GDALDatasetUniquePtr openHeightTile(const std::string& utf8Path) {
   const std::string name = "The height tile " + utf8Path;
   std::error_code error;
   const fs::file_status status = fs::status(pathFromUtf8(utf8Path), error);
-  if (error || !fs::exists(status)) throw FileError(name + " does not exist.");
-  if (!fs::is_regular_file(status)) throw FileError(name + " is not a regular file.");
+  if (error || !fs::exists(status)) throw InputError(name + " does not exist.");
+  if (!fs::is_regular_file(status)) throw InputError(name + " is not a regular file.");
   registerGdalDrivers();
   QuietGdalErrors quiet;
   const char* const tiffOnly[] = {"GTiff", nullptr};
   GDALDatasetUniquePtr dataset(GDALDataset::Open(utf8Path.c_str(), GDAL_OF_RASTER | GDAL_OF_READONLY, tiffOnly));
-  if (!dataset) throw FileError(name + " is no GeoTIFF file (" + CPLGetLastErrorMsg() + ").");
-  if (dataset->GetRasterCount() != 1) throw FileError(name + " does not have exactly one band of heights.");
+  if (!dataset) throw InputError(name + " is no GeoTIFF file (" + CPLGetLastErrorMsg() + ").");
+  if (dataset->GetRasterCount() != 1) throw InputError(name + " does not have exactly one band of heights.");
   return dataset;
 }
 
@@ -36,7 +36,7 @@ HeightTileExtent readHeightTileExtent(const std::string& utf8Path) {
   double transform[6] = {};
   if (dataset->GetGeoTransform(transform) != CE_None || transform[2] != 0 || transform[4] != 0 || !(transform[1] > 0) ||
       std::abs(transform[1] + transform[5]) > 1e-9 * transform[1])
-    throw FileError("The height tile " + utf8Path + " is not georeferenced north-up with square cells.");
+    throw InputError("The height tile " + utf8Path + " is not georeferenced north-up with square cells.");
   return {utf8Path, transform[0], transform[3], transform[1], dataset->GetRasterXSize(), dataset->GetRasterYSize()};
 }
 
@@ -66,13 +66,13 @@ void DsmMosaic::fill(HeightGrid& window) const {
     const int sy0 = sourceRow(r0), sy1 = sourceRow(r1 - 1) + 1;
     const GDALDatasetUniquePtr dataset = openHeightTile(tile.path);
     if (dataset->GetRasterXSize() != tile.columns || dataset->GetRasterYSize() != tile.rows)
-      throw FileError("The height tile " + tile.path + " changed while it was read.");
+      throw InputError("The height tile " + tile.path + " changed while it was read.");
     GDALRasterBand* band = dataset->GetRasterBand(1);
     const int width = sx1 - sx0, height = sy1 - sy0;
     block.assign(std::size_t(width) * std::size_t(height), NAN);
     QuietGdalErrors quiet;
     if (band->RasterIO(GF_Read, sx0, sy0, width, height, block.data(), width, height, GDT_Float32, 0, 0) != CE_None)
-      throw FileError("The height tile " + tile.path + " cannot be read (" + CPLGetLastErrorMsg() + ").");
+      throw InputError("The height tile " + tile.path + " cannot be read (" + CPLGetLastErrorMsg() + ").");
     int hasNoData = 0;
     const double noData = band->GetNoDataValue(&hasNoData);
     for (int r = r0; r < r1; ++r) {

@@ -8,10 +8,19 @@
 #include <string_view>
 #include <vector>
 
+#include "vx/AtomicFile.h"
+
 namespace vx {
 namespace detail {
 
 namespace fs = std::filesystem;
+
+// A module's input that cannot be read while a tile is made: the run ends as for invalid input, not
+// as for a file that could not be written.
+class InputError : public FileError {
+ public:
+  using FileError::FileError;
+};
 
 // UTF-8 text <-> path, independent of the process locale.
 fs::path pathFromUtf8(const std::string& utf8);

@@ -23,23 +23,23 @@ OpenedPhoto openPhoto(const std::string& utf8Path) {
   const std::string name = "The photo " + utf8Path;
   std::error_code error;
   const fs::file_status status = fs::status(pathFromUtf8(utf8Path), error);
-  if (error || !fs::exists(status)) throw FileError(name + " does not exist.");
-  if (!fs::is_regular_file(status)) throw FileError(name + " is not a regular file.");
+  if (error || !fs::exists(status)) throw InputError(name + " does not exist.");
+  if (!fs::is_regular_file(status)) throw InputError(name + " is not a regular file.");
   registerGdalDrivers();
   QuietGdalErrors quiet;
   const char* const photoDrivers[] = {"JPEG", "PNG", "GTiff", nullptr};
   OpenedPhoto opened;
   opened.dataset.reset(GDALDataset::Open(utf8Path.c_str(), GDAL_OF_RASTER | GDAL_OF_READONLY, photoDrivers));
-  if (!opened.dataset) throw FileError(name + " cannot be decoded (" + CPLGetLastErrorMsg() + ").");
+  if (!opened.dataset) throw InputError(name + " cannot be decoded (" + CPLGetLastErrorMsg() + ").");
   const int bands = opened.dataset->GetRasterCount();
-  if (bands != 1 && bands < 3) throw FileError(name + " has " + std::to_string(bands) + " bands; a photo has 1 or 3.");
+  if (bands != 1 && bands < 3) throw InputError(name + " has " + std::to_string(bands) + " bands; a photo has 1 or 3.");
   for (int b = 1; b <= std::min(bands, 3); ++b)
     if (opened.dataset->GetRasterBand(b)->GetRasterDataType() != GDT_Byte)
-      throw FileError(name + " is no 8-bit photo.");
+      throw InputError(name + " is no 8-bit photo.");
   if (bands == 1) std::fill(std::begin(opened.bandMap), std::end(opened.bandMap), 1);
   const long long pixels = (long long)opened.dataset->GetRasterXSize() * opened.dataset->GetRasterYSize();
   if (pixels > kMaxPhotoPixels)
-    throw FileError(name + " has " + std::to_string(pixels) + " pixels, more than a photo can have (" +
+    throw InputError(name + " has " + std::to_string(pixels) + " pixels, more than a photo can have (" +
                     std::to_string(kMaxPhotoPixels) + "); it was not read.");
   return opened;
 }
@@ -82,7 +82,7 @@ Photo readPhoto(const std::string& utf8Path) {
                                  photo.height, GDT_Byte, 3, const_cast<int*>(opened.bandMap), 3, stride, 1,
                                  nullptr) != CE_None ||
         CPLGetLastErrorType() >= CE_Failure)
-      throw FileError("The photo " + utf8Path + " cannot be decoded (" + CPLGetLastErrorMsg() + ").");
+      throw InputError("The photo " + utf8Path + " cannot be decoded (" + CPLGetLastErrorMsg() + ").");
   }
   return photo;
 }

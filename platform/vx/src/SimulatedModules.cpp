@@ -245,6 +245,11 @@ class Run {
             stop = true;
             return;
           }
+        } catch (const detail::InputError& e) {
+          std::lock_guard<std::mutex> lock(mutex);
+          if (!ended) ended = VEXA::kInvalidInput, failure = e.what();
+          stop = true;
+          return;
         } catch (const std::exception& e) {
           std::lock_guard<std::mutex> lock(mutex);
           if (!ended) ended = VEXA::kWriteFailed, failure = e.what();

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <map>
+#include <set>
 
 #include <osg/Geometry>
 #include <osg/NodeVisitor>
@@ -31,11 +32,11 @@ struct ForgetDatabasePaths : osg::NodeVisitor {
 
 osg::ref_ptr<osg::Node> readNode(const std::string& utf8Path) {
   std::error_code error;
-  if (!fs::is_regular_file(pathFromUtf8(utf8Path), error)) throw FileError("The tile file " + utf8Path + " does not exist.");
+  if (!fs::is_regular_file(pathFromUtf8(utf8Path), error)) throw InputError("The tile file " + utf8Path + " does not exist.");
   const osg::ref_ptr<osgDB::Options> options = new osgDB::Options;
   options->setObjectCacheHint(osgDB::Options::CACHE_NONE);
   osg::ref_ptr<osg::Node> node = osgDB::readRefNodeFile(utf8Path, options.get());
-  if (!node) throw FileError("The tile file " + utf8Path + " cannot be read.");
+  if (!node) throw InputError("The tile file " + utf8Path + " cannot be read.");
   ForgetDatabasePaths forget;
   node->accept(forget);
   return node;
@@ -99,7 +100,7 @@ ReadTile readTile(const std::string& utf8RootFile) {
   tile.nodes.root = dynamic_cast<osg::MatrixTransform*>(root.get());
   if (!tile.nodes.root || !root->getUserValue("MinXYZ", tile.nodes.minXYZ) ||
       !root->getUserValue("MaxXYZ", tile.nodes.maxXYZ) || !root->getUserValue("OffsetXYZ", tile.nodes.offset))
-    throw FileError("The tile file " + utf8RootFile + " is no tile root (a transform with its bounds and offset).");
+    throw InputError("The tile file " + utf8RootFile + " is no tile root (a transform with its bounds and offset).");
 
   // Level by level, so that a file refers only to files of the next level.
   std::vector<osg::Node*> current{root.get()};
@@ -112,7 +113,7 @@ ReadTile readTile(const std::string& utf8RootFile) {
         int fileLevel = 0, px = 0, py = 0;
         if (!tiles::parseLevelFileName(name, fileLevel, px, py) || fileLevel != level || name.find('/') != std::string::npos ||
             name.find('\\') != std::string::npos)
-          throw FileError("The tile " + utf8RootFile + " refers to " + quotedValue(name) +
+          throw InputError("The tile " + utf8RootFile + " refers to " + quotedValue(name) +
                           ", which is no level file of its layout.");
         const osg::ref_ptr<osg::Node> file = readNode(utf8(rootPath.parent_path() / pathFromUtf8(name)));
         tile.nodes.levelFiles.push_back({name, file});
@@ -121,6 +122,31 @@ ReadTile readTile(const std::string& utf8RootFile) {
     }
     if (!next.empty()) tile.levels = level + 1;
     current = std::move(next);
+  }
+  // A damaged file may read as a node that has lost its references: then files of the tile are not
+  // reached, or a level is not whole, and the tile is refused rather than textured in part.
+  std::set<std::string> reached;
+  for (const tiles::TileFile& file : tile.nodes.levelFiles) reached.insert(file.name);
+  const std::string prefix = utf8(rootPath.stem()) + "_L";
+  std::error_code error;
+  for (fs::directory_iterator it(rootPath.parent_path(), error), end; !error && it != end; it.increment(error)) {
+    const std::string name = utf8(it->path().filename());
+    int level = 0, px = 0, py = 0;
+    if (name.rfind(prefix, 0) == 0 && tiles::parseLevelFileName(name, level, px, py) && !reached.count(name))
+      throw InputError("The tile " + utf8RootFile + " does not reach its file " + name +
+                      ": a file above it is damaged.");
+  }
+  for (int level = 1; level < tile.levels; ++level) {
+    const std::size_t files = std::size_t(1) << (2 * (level - 1));
+    std::size_t found = 0;
+    for (const tiles::TileFile& file : tile.nodes.levelFiles) {
+      int fileLevel = 0, px = 0, py = 0;
+      if (tiles::parseLevelFileName(file.name, fileLevel, px, py) && fileLevel == level) ++found;
+    }
+    if (found != files)
+      throw InputError("The tile " + utf8RootFile + " has " + std::to_string(found) + " files of level " +
+                      std::to_string(level) + " where its layout has " + std::to_string(files) +
+                      ": a file above them is damaged.");
   }
   return tile;
 }

@@ -17,6 +17,7 @@
 #include "TestProjects.h"
 #include "TileTextures.h"
 #include "demo/DemoProject.h"
+#include "scenefiles/SceneFileGuard.h"
 #include "vx/Msg.h"
 #include "vx/VEXAProject.h"
 #include "vx/Vexa.h"
@@ -48,6 +49,7 @@ class TexturingTest : public QObject {
   vx::VEXAProject project_;
   vx::VEXA engine_;
   testprojects::Recorder recorder_;
+  std::unique_ptr<scenefiles::SceneFileGuard> guard_;  // as in the editor and vexa-process
 
   int texture(const QString& list) {
     recorder_.messages.clear();
@@ -62,7 +64,11 @@ class TexturingTest : public QObject {
     demo::writeDemoProject(root_.toStdString(), smallProject());
     project_.loadProjectFile((root_ + "/Project.vpr").toStdString());
     engine_.registerStatusCallback(&testprojects::Recorder::callback, &recorder_);
+    guard_ = std::make_unique<scenefiles::SceneFileGuard>(scenefiles::SceneFileGuard::Settings{});
+    scenefiles::SceneFileGuard::install(guard_.get());
   }
+
+  void cleanupTestCase() { scenefiles::SceneFileGuard::install(nullptr); }
 
   // An edited tile (a copy outside the results) gets its colours back from the photos, in its own
   // folder; the project's results, lists and databases stay as they were.
@@ -115,6 +121,17 @@ class TexturingTest : public QObject {
     QCOMPARE(texture(list), int(vx::VEXA::kInvalidInput));
     QVERIFY(QString::fromStdString(recorder_.messages.back().text).contains(missing));
     QCOMPARE(testprojects::folderSnapshot(root_ + "/Results"), results);
+
+    // A damaged tile is named, as unusable input, and nothing is recorded.
+    const QString damaged = dir_.filePath("Damaged/Tile_1_1");
+    copyFolder(root_ + "/Results/DSM_Mesh/Tile_1_1", damaged);
+    QFile cut(damaged + "/Tile_1_1.osgb");
+    QVERIFY(cut.open(QIODevice::ReadWrite) && cut.resize(cut.size() / 3));
+    cut.close();
+    testprojects::writeText(list, (damaged + "/Tile_1_1.osgb\n").toUtf8());
+    QCOMPARE(texture(list), int(vx::VEXA::kInvalidInput));
+    QVERIFY2(QString::fromStdString(recorder_.messages.back().text).contains(damaged + "/Tile_1_1.osgb"),
+             recorder_.messages.back().text.c_str());
 
     // A photo of the image list that is not there.
     const QString images = dir_.filePath("Images");
