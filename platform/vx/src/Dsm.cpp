@@ -154,18 +154,22 @@ HeightGrid TileGridder::finish(const std::vector<Polygon>& corrections, int maxG
     for (int column = 0; column < grid_.columns; ++column)
       if (std::isnan(measured.at(column, row))) grid_.at(column, row) = lowestNearby(measured, column, row, maxGap);
 
+  flatten(grid_, corrections);
+  return std::move(grid_);
+}
+
+void flatten(HeightGrid& grid, const std::vector<Polygon>& corrections) {
   for (const Polygon& polygon : corrections) {
     if (polygon.ring.size() < 3) continue;
     const std::array<double, 3> plane = polygon.plane();
-    for (int row = 0; row < grid_.rows; ++row) {
-      const double y = grid_.centreY(row);
-      for (int column = 0; column < grid_.columns; ++column) {
-        const double x = grid_.centreX(column);
-        if (polygon.contains(x, y)) grid_.at(column, row) = float(plane[0] * x + plane[1] * y + plane[2]);
+    for (int row = 0; row < grid.rows; ++row) {
+      const double y = grid.centreY(row);
+      for (int column = 0; column < grid.columns; ++column) {
+        const double x = grid.centreX(column);
+        if (polygon.contains(x, y)) grid.at(column, row) = float(plane[0] * x + plane[1] * y + plane[2]);
       }
     }
   }
-  return std::move(grid_);
 }
 
 }  // namespace dsm

@@ -6,11 +6,13 @@
 #include <vector>
 
 #include "FileUtil.h"
+#include "TileFiles.h"
 #include "TileWork.h"
 #include "vx/AtomicFile.h"
 #include "vx/Dsm.h"
 #include "vx/HeightGrid.h"
 #include "vx/Las.h"
+#include "vx/MeshTiles.h"
 #include "vx/Msg.h"
 #include "vx/VEXAProject.h"
 
@@ -56,6 +58,12 @@ class DsmWork final : public TileWork {
                  " does not exist: run the dense matching first, or give the tool a point cloud.";
         // The project's own list names its files relative to the project folder.
         files = las::inputFiles(utf8(list), utf8(folder_));
+      } else if (namesMeshTiles(input3d_)) {
+        // A mesh as the 3D input: the DSM is its surface seen from above.
+        for (const std::string& root : detail::inputFiles(input3d_, utf8(folder_), kMeshInput)) {
+          const tiles::TileBounds bounds = tiles::readTileBounds(root, 0, 0);
+          meshTiles_.push_back({root, bounds.min.x(), bounds.min.y(), bounds.max.x(), bounds.max.y()});
+        }
       } else {
         files = las::inputFiles(input3d_);
       }
@@ -87,6 +95,18 @@ class DsmWork final : public TileWork {
     const double west = areaMin_[0] + x * tileSize_;
     const double south = areaMin_[1] + y * tileSize_;
     const int cells = std::max(1, int(std::ceil(tileSize_ / cell_ - 1e-9)));
+    const std::string name = "Tile_" + std::to_string(x) + "_" + std::to_string(y) + ".tif";
+    if (!meshTiles_.empty()) {
+      HeightGrid grid(west, south + tileSize_, cell_, cells, cells);
+      for (const InputFile& mesh : meshTiles_) {
+        if (mesh.maxX < west || mesh.minX > west + tileSize_ || mesh.maxY < south || mesh.minY > south + tileSize_)
+          continue;
+        detail::addFinestSurface(detail::readTile(mesh.path), grid);
+      }
+      dsm::flatten(grid, corrections_);
+      writeHeightGrid(utf8(folder_ / pathFromUtf8(kTileFolder) / name), grid, wkt_);
+      return;
+    }
     dsm::TileGridder gridder(HeightGrid(west, south + tileSize_, cell_, cells, cells));
     std::vector<las::Point> points;
     for (const InputFile& input : inputs_) {
@@ -95,7 +115,6 @@ class DsmWork final : public TileWork {
       las::Reader reader(input.path);
       while (reader.read(points)) gridder.add(points);
     }
-    const std::string name = "Tile_" + std::to_string(x) + "_" + std::to_string(y) + ".tif";
     writeHeightGrid(utf8(folder_ / pathFromUtf8(kTileFolder) / name), gridder.finish(corrections_), wkt_);
   }
 
@@ -112,7 +131,25 @@ class DsmWork final : public TileWork {
   std::string wkt_;
   std::string correctionShapefile_;
   std::string lidarList_;
+  static constexpr detail::InputKind kMeshInput{".osgb", "mesh", "mesh tile"};
+
+  // Whether the caller's 3D input is a mesh: a tile root, or a list naming tile roots.
+  static bool namesMeshTiles(const std::string& input) {
+    const path file = pathFromUtf8(input);
+    if (file.extension() == ".osgb") return true;
+    std::error_code error;
+    if (file.extension() == ".las" || !detail::fs::is_regular_file(file, error)) return false;
+    try {
+      const std::vector<std::string> entries = detail::inputFiles(input, {}, kMeshInput);
+      return std::all_of(entries.begin(), entries.end(),
+                         [](const std::string& entry) { return pathFromUtf8(entry).extension() == ".osgb"; });
+    } catch (const std::exception&) {
+      return false;
+    }
+  }
+
   std::vector<InputFile> inputs_;
+  std::vector<InputFile> meshTiles_;
   std::vector<dsm::Polygon> corrections_;
 };
 

@@ -63,10 +63,12 @@ struct Geometries : osg::NodeVisitor {
 // Rasterises triangles into a height grid, keeping the highest surface per cell centre.
 struct SurfaceRaster {
   HeightGrid* grid = nullptr;
+  double shiftX = 0;  // from the triangles' coordinates to the grid's
+  double shiftY = 0;
   void operator()(const osg::Vec3& a, const osg::Vec3& b, const osg::Vec3& c) const {
     HeightGrid& g = *grid;
-    const auto column = [&](double x) { return (x - g.west) / g.cell - 0.5; };
-    const auto row = [&](double y) { return (g.north - y) / g.cell - 0.5; };
+    const auto column = [&](double x) { return (x + shiftX - g.west) / g.cell - 0.5; };
+    const auto row = [&](double y) { return (g.north - y - shiftY) / g.cell - 0.5; };
     const double ca = column(a.x()), cb = column(b.x()), cc = column(c.x());
     const double ra = row(a.y()), rb = row(b.y()), rc = row(c.y());
     const double area = (cb - ca) * (rc - ra) - (cc - ca) * (rb - ra);
@@ -151,10 +153,13 @@ ReadTile readTile(const std::string& utf8RootFile) {
   return tile;
 }
 
-HeightGrid finestSurface(const ReadTile& tile, double side, int cells) {
-  HeightGrid grid(0.0, side, side / cells, cells, cells);
+namespace {
+
+void rasteriseFinest(const ReadTile& tile, HeightGrid& grid, double shiftX, double shiftY) {
   osg::TriangleFunctor<SurfaceRaster> raster;
   raster.grid = &grid;
+  raster.shiftX = shiftX;
+  raster.shiftY = shiftY;
   const auto rasterise = [&](osg::Node& node) {
     Geometries geometries;
     node.accept(geometries);
@@ -162,13 +167,24 @@ HeightGrid finestSurface(const ReadTile& tile, double side, int cells) {
   };
   if (tile.levels == 1) {
     rasterise(*tile.nodes.root);
-    return grid;
+    return;
   }
   for (const tiles::TileFile& file : tile.nodes.levelFiles) {
     int level = 0, px = 0, py = 0;
     if (tiles::parseLevelFileName(file.name, level, px, py) && level == tile.levels - 1) rasterise(*file.node);
   }
+}
+
+}  // namespace
+
+HeightGrid finestSurface(const ReadTile& tile, double side, int cells) {
+  HeightGrid grid(0.0, side, side / cells, cells, cells);
+  rasteriseFinest(tile, grid, 0.0, 0.0);
   return grid;
+}
+
+void addFinestSurface(const ReadTile& tile, HeightGrid& grid) {
+  rasteriseFinest(tile, grid, tile.nodes.offset.x(), tile.nodes.offset.y());
 }
 
 void applyTexture(ReadTile& tile, const osg::Image& texture, double side) {

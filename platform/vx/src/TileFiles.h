@@ -30,6 +30,10 @@ ReadTile readTile(const std::string& utf8RootFile);
 // height raster): per cell the highest surface over its centre, NaN where none is.
 HeightGrid finestSurface(const ReadTile& tile, double side, int cells);
 
+// Raises every cell of `grid` (world coordinates) to the tile's finest surface over its centre,
+// where that is higher than the cell's height (or the cell has none).
+void addFinestSurface(const ReadTile& tile, HeightGrid& grid);
+
 // Gives every file of the tile its part of `texture` (RGB, square, row 0 at the southern edge) and
 // texture coordinates running over that part, keeping its geometry.
 void applyTexture(ReadTile& tile, const osg::Image& texture, double side);

@@ -31,6 +31,9 @@ struct Polygon {
 // file when it is missing, no shapefile, or holds other geometry than polygons with heights.
 std::vector<Polygon> readCorrectionPolygons(const std::string& utf8Path);
 
+// Lays the cells whose centres lie inside a correction polygon on the polygon's plane.
+void flatten(HeightGrid& grid, const std::vector<Polygon>& corrections);
+
 class TileGridder {
  public:
   // `cells` fixes the tile's extent and cell size; its heights are ignored.

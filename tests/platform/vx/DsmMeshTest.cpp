@@ -15,6 +15,7 @@
 #include "EngineRecorder.h"
 #include "TestProjects.h"
 #include "TestShapefiles.h"
+#include "vx/HeightGrid.h"
 #include "vx/Las.h"
 #include "vx/MeshTiles.h"
 #include "vx/VEXAProject.h"
@@ -223,6 +224,31 @@ class DsmMeshTest : public QObject {
     QCOMPARE(QDir(meshFolder() + "/Tile_0_0").entryList(QDir::Files).filter(".tmp-"), QStringList());
     QCOMPARE(engine_.dsmMesh(*project_), 0);
     engine_.setResultRegistrar(nullptr);
+  }
+
+  // A mesh is a 3D input of the DSM too: its finest surface seen from above.
+  void aMeshGivesTheDsmItsSurface() {
+    QCOMPARE(engine_.dsm(*project_), 0);
+    QCOMPARE(engine_.dsmMesh(*project_), 0);
+    const QString list = folder() + "/Internal/Lists/dsm_mesh_untextured_list.txt";
+    QCOMPARE(engine_.dsm(list.toStdString(), folder().toStdString(), *project_, "", ""), 0);
+    const vx::HeightGrid tile = vx::readHeightGrid((folder() + "/Internal/DSM_Raw/DSM_Raw/Tile_1_0.tif").toStdString());
+    int known = 0;
+    for (int row = 0; row < tile.rows; ++row)
+      for (int column = 0; column < tile.columns; ++column) {
+        const float z = tile.at(column, row);
+        if (std::isnan(z)) continue;
+        ++known;
+        QVERIFY(std::abs(z - plane(tile.centreX(column), tile.centreY(row))) < 0.1);
+      }
+    QVERIFY(known > tile.rows * tile.columns * 9 / 10);
+
+    // A list naming no mesh tile that can be read is refused by name.
+    const QString bad = folder() + "/bad_list.txt";
+    testprojects::writeText(bad, (folder() + "/Nowhere/Tile_0_0.osgb\n").toUtf8());
+    recorder_ = {};
+    QCOMPARE(engine_.dsm(bad.toStdString(), folder().toStdString(), *project_, "", ""), int(vx::VEXA::kInvalidInput));
+    QVERIFY(QString::fromStdString(recorder_.of(vx::MSG::TYPE_ERROR, 1710).at(0).text).contains("Nowhere/Tile_0_0.osgb"));
   }
 
   // The call with a log file appends the run's messages to it.
