@@ -177,26 +177,4 @@ osg::ref_ptr<osg::Image> TexturePainter::paint(double x0, double y0, double side
   return image;
 }
 
-osg::ref_ptr<osg::Image> reduceBlock(const osg::Image& image, int column, int row, int size, int factor) {
-  const int out = size / factor;
-  osg::ref_ptr<osg::Image> reduced = new osg::Image;
-  reduced->allocateImage(out, out, 1, GL_RGB, GL_UNSIGNED_BYTE);
-  reduced->setInternalTextureFormat(GL_RGB);
-  const int area = factor * factor;
-  for (int r = 0; r < out; ++r) {
-    unsigned char* dst = reduced->data(0, r);
-    for (int c = 0; c < out; ++c) {
-      int sum[3] = {0, 0, 0};
-      for (int dy = 0; dy < factor; ++dy) {
-        const unsigned char* src = image.data(column + c * factor, row + r * factor + dy);
-        for (int dx = 0; dx < factor; ++dx) {
-          for (int k = 0; k < 3; ++k) sum[k] += src[3 * dx + k];
-        }
-      }
-      for (int k = 0; k < 3; ++k) *dst++ = static_cast<unsigned char>((sum[k] + area / 2) / area);
-    }
-  }
-  return reduced;
-}
-
 }  // namespace demo

@@ -36,8 +36,4 @@ class TexturePainter {
   const TerrainModel& terrain_;
 };
 
-// The square block of `image` starting at pixel (column, row), `size` pixels wide, reduced by
-// averaging `factor` x `factor` pixel blocks.
-osg::ref_ptr<osg::Image> reduceBlock(const osg::Image& image, int column, int row, int size, int factor);
-
 }  // namespace demo

@@ -46,6 +46,24 @@ QAction* menuEntry(QWidget& window, const QString& text) {
   return nullptr;
 }
 
+// Starts the tool and waits for its end: empty when every row ended with 0, else what the tool and
+// its message boxes said.
+QString runEveryRow(qvx::tool::ToolBase& tool, const MessageBoxWatcher& boxes) {
+  QSignalSpy ended(&tool, &qvx::tool::ToolBase::signal_processingEnd);
+  QList<std::shared_ptr<QSignalSpy>> codes;
+  for (const auto& row : tool.modules())
+    codes << std::make_shared<QSignalSpy>(row.get(), &qvx::tool::ProcessingFrame::signal_finished);
+  QElapsedTimer clock;
+  clock.start();
+  tool.slot_start();
+  if (!ended.wait(240000)) return "The run did not end within 4 minutes.";
+  qInfo("run took %lld ms", clock.elapsed());
+  for (const auto& code : codes)
+    if (code->count() != 1 || code->first().first().toInt() != 0)
+      return tool.terminal()->plainText() + boxes.texts().join('\n');
+  return {};
+}
+
 }  // namespace
 
 class OperatorFlowTest : public QObject {
@@ -83,19 +101,9 @@ class OperatorFlowTest : public QObject {
                                  true);
     tool->correctionField()->setData(shape);
 
-    QSignalSpy ended(tool, &qvx::tool::ToolBase::signal_processingEnd);
     MessageBoxWatcher boxes;
-    QList<std::shared_ptr<QSignalSpy>> codes;
-    for (const auto& row : tool->modules())
-      codes << std::make_shared<QSignalSpy>(row.get(), &qvx::tool::ProcessingFrame::signal_finished);
-    QElapsedTimer clock;
-    clock.start();
-    tool->slot_start();
-    QVERIFY(ended.wait(240000));
-    qInfo("run took %lld ms", clock.elapsed());
-    for (int i = 0; i < codes.size(); ++i)
-      QVERIFY2(codes[i]->count() == 1 && codes[i]->first().first().toInt() == 0,
-               qPrintable(tool->terminal()->plainText() + boxes.texts().join('\n')));
+    const QString failed = runEveryRow(*tool, boxes);
+    QVERIFY2(failed.isEmpty(), qPrintable(failed));
 
     // The new DSM mesh lies on the polygon's plane inside it; the textured mesh is there too.
     const QString tile = output + "/Internal/DSM_Mesh_Untextured/Tile_0_0";
@@ -155,19 +163,9 @@ class OperatorFlowTest : public QObject {
     tool->orientationField()->setData(original + "/Internal/Orientations");
     tool->imagesField()->setData(original + "/Internal/Images/Color");
 
-    QSignalSpy ended(tool, &qvx::tool::ToolBase::signal_processingEnd);
     MessageBoxWatcher boxes(QMessageBox::Yes);  // it is a DSM mesh
-    QList<std::shared_ptr<QSignalSpy>> codes;
-    for (const auto& row : tool->modules())
-      codes << std::make_shared<QSignalSpy>(row.get(), &qvx::tool::ProcessingFrame::signal_finished);
-    QElapsedTimer clock;
-    clock.start();
-    tool->slot_start();
-    QVERIFY(ended.wait(240000));
-    qInfo("run took %lld ms", clock.elapsed());
-    for (int i = 0; i < codes.size(); ++i)
-      QVERIFY2(codes[i]->count() == 1 && codes[i]->first().first().toInt() == 0,
-               qPrintable(tool->terminal()->plainText() + boxes.texts().join('\n')));
+    const QString failed = runEveryRow(*tool, boxes);
+    QVERIFY2(failed.isEmpty(), qPrintable(failed));
     QVERIFY(tool->terminal()->plainText().contains("Finished LOD update for edited tiles."));
 
     const double after = testprojects::meanTexel(tile);

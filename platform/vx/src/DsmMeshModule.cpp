@@ -49,8 +49,8 @@ class DsmMeshWork final : public TileWork {
       std::vector<detail::HeightTileExtent> extents;
       for (const std::string& file : files) {
         // Read whole once, so that a cut tile stops the module before its first tile is written.
-        readHeightGrid(file);
-        extents.push_back(detail::readHeightTileExtent(file));
+        const HeightGrid grid = readHeightGrid(file);
+        extents.push_back({file, grid.west, grid.north, grid.cell, grid.columns, grid.rows});
         cell_ = cell_ > 0 ? std::min(cell_, extents.back().cell) : extents.back().cell;
       }
       dsm_ = std::make_unique<detail::DsmMosaic>(std::move(extents));
@@ -91,18 +91,8 @@ class DsmMeshWork final : public TileWork {
     tiles::writeTile(nodes, utf8(folder_ / pathFromUtf8(kMeshFolder) / pathFromUtf8(tiles::tileName(x, y))));
   }
 
-  // The index names every tile made so far, so that the runs of a split run each leave a whole index.
   std::vector<ModuleResult> finish(const TileGrid& grid) override {
-    const path meshFolder = folder_ / pathFromUtf8(kMeshFolder);
-    std::vector<tiles::TileBounds> bounds;
-    for (int y = 0; y < grid.rows; ++y) {
-      for (int x = 0; x < grid.columns; ++x) {
-        const path root = meshFolder / pathFromUtf8(tiles::tileReference(x, y));
-        std::error_code error;
-        if (detail::fs::is_regular_file(root, error)) bounds.push_back(tiles::readTileBounds(utf8(root), x, y));
-      }
-    }
-    tiles::writeOsgb(*tiles::meshIndex(bounds), utf8(meshFolder / "Mesh.osgb"));
+    tiles::writeMeshIndex(utf8(folder_ / pathFromUtf8(kMeshFolder)), grid.columns, grid.rows);
     return {{ResultType::DSMMesh, std::string(kMeshFolder) + "/Mesh.osgb", MSG::PRC_DSM_MESH}};
   }
 

@@ -119,18 +119,8 @@ class DsmMeshTexturingWork final : public TileWork {
 
   std::vector<ModuleResult> finish(const TileGrid& grid) override {
     if (!makesResults_) return {};
-    for (const char* meshFolder : {kMeshFolder, kEditingFolder}) {
-      std::vector<tiles::TileBounds> bounds;
-      const path folder = folder_ / pathFromUtf8(meshFolder);
-      for (int y = 0; y < grid.rows; ++y) {
-        for (int x = 0; x < grid.columns; ++x) {
-          const path root = folder / pathFromUtf8(tiles::tileReference(x, y));
-          std::error_code error;
-          if (detail::fs::is_regular_file(root, error)) bounds.push_back(tiles::readTileBounds(utf8(root), x, y));
-        }
-      }
-      tiles::writeOsgb(*tiles::meshIndex(bounds), utf8(folder / "Mesh.osgb"));
-    }
+    for (const char* meshFolder : {kMeshFolder, kEditingFolder})
+      tiles::writeMeshIndex(utf8(folder_ / pathFromUtf8(meshFolder)), grid.columns, grid.rows);
     return {{ResultType::DSMMesh, std::string(kMeshFolder) + "/Mesh.osgb", MSG::PRC_DSM_MESH_TEXTURING},
             {ResultType::DSMMeshForEditing, std::string(kEditingFolder) + "/Mesh.osgb", MSG::PRC_DSM_MESH_FOR_EDITING}};
   }

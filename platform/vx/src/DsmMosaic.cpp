@@ -12,34 +12,6 @@
 namespace vx {
 namespace detail {
 
-namespace {
-
-GDALDatasetUniquePtr openHeightTile(const std::string& utf8Path) {
-  const std::string name = "The height tile " + utf8Path;
-  std::error_code error;
-  const fs::file_status status = fs::status(pathFromUtf8(utf8Path), error);
-  if (error || !fs::exists(status)) throw InputError(name + " does not exist.");
-  if (!fs::is_regular_file(status)) throw InputError(name + " is not a regular file.");
-  registerGdalDrivers();
-  QuietGdalErrors quiet;
-  const char* const tiffOnly[] = {"GTiff", nullptr};
-  GDALDatasetUniquePtr dataset(GDALDataset::Open(utf8Path.c_str(), GDAL_OF_RASTER | GDAL_OF_READONLY, tiffOnly));
-  if (!dataset) throw InputError(name + " is no GeoTIFF file (" + CPLGetLastErrorMsg() + ").");
-  if (dataset->GetRasterCount() != 1) throw InputError(name + " does not have exactly one band of heights.");
-  return dataset;
-}
-
-}  // namespace
-
-HeightTileExtent readHeightTileExtent(const std::string& utf8Path) {
-  const GDALDatasetUniquePtr dataset = openHeightTile(utf8Path);
-  double transform[6] = {};
-  if (dataset->GetGeoTransform(transform) != CE_None || transform[2] != 0 || transform[4] != 0 || !(transform[1] > 0) ||
-      std::abs(transform[1] + transform[5]) > 1e-9 * transform[1])
-    throw InputError("The height tile " + utf8Path + " is not georeferenced north-up with square cells.");
-  return {utf8Path, transform[0], transform[3], transform[1], dataset->GetRasterXSize(), dataset->GetRasterYSize()};
-}
-
 void DsmMosaic::fill(HeightGrid& window) const {
   std::fill(window.heights.begin(), window.heights.end(), NAN);
   const double windowEast = window.west + window.columns * window.cell;

@@ -7,26 +7,11 @@
 #include <string>
 #include <vector>
 
+#include "HeightTileFile.h"
 #include "vx/HeightGrid.h"
 
 namespace vx {
 namespace detail {
-
-// Where a height tile lies, read from its header alone.
-struct HeightTileExtent {
-  std::string path;
-  double west = 0;
-  double north = 0;
-  double cell = 1;
-  int columns = 0;
-  int rows = 0;
-  double east() const { return west + columns * cell; }
-  double south() const { return north - rows * cell; }
-};
-
-// Throws vx::FileError naming the file when it is missing, no single-band GeoTIFF or not north-up
-// with square cells.
-HeightTileExtent readHeightTileExtent(const std::string& utf8Path);
 
 class DsmMosaic {
  public:

@@ -4,6 +4,7 @@
 #include <mutex>
 #include <string_view>
 
+#include "FileUtil.h"
 #include "vx/AtomicFile.h"
 
 namespace vx {
@@ -12,6 +13,20 @@ namespace detail {
 void registerGdalDrivers() {
   static std::once_flag once;
   std::call_once(once, [] { GDALAllRegister(); });
+}
+
+GDALDatasetUniquePtr openRaster(const std::string& utf8Path, const std::string& description,
+                                const char* const* drivers, const std::string& undecodable) {
+  const std::string name = description + " " + utf8Path;
+  std::error_code error;
+  const fs::file_status status = fs::status(pathFromUtf8(utf8Path), error);
+  if (error || !fs::exists(status)) throw InputError(name + " does not exist.");
+  if (!fs::is_regular_file(status)) throw InputError(name + " is not a regular file.");
+  registerGdalDrivers();
+  QuietGdalErrors quiet;
+  GDALDatasetUniquePtr dataset(GDALDataset::Open(utf8Path.c_str(), GDAL_OF_RASTER | GDAL_OF_READONLY, drivers));
+  if (!dataset) throw InputError(name + " " + undecodable + " (" + CPLGetLastErrorMsg() + ").");
+  return dataset;
 }
 
 void writeGeoTiff(const std::string& utf8Path, const RasterLayout& raster) {

@@ -38,6 +38,12 @@ struct RasterLayout {
   bool alpha = false;
 };
 
+// Opens the raster file read-only with one of `drivers` (null-terminated). Throws InputError
+// naming it, "<description> <path> does not exist." / "is not a regular file." / "<undecodable> (the
+// reason).", e.g. "is no GeoTIFF file".
+GDALDatasetUniquePtr openRaster(const std::string& utf8Path, const std::string& description,
+                                const char* const* drivers, const std::string& undecodable);
+
 // A compressed GeoTIFF, atomically (vx::writeFileAtomically, with its checks and its test seam).
 // Throws vx::FileError naming `utf8Path` and the reason.
 void writeGeoTiff(const std::string& utf8Path, const RasterLayout& raster);

@@ -5,6 +5,7 @@
 
 #include "FileUtil.h"
 #include "Gdal.h"
+#include "HeightTileFile.h"
 #include "vx/AtomicFile.h"
 
 namespace vx {
@@ -17,6 +18,30 @@ using namespace detail;
 constexpr std::int64_t kMaxCells = std::int64_t(1) << 29;
 
 }  // namespace
+
+namespace detail {
+
+GDALDatasetUniquePtr openHeightTile(const std::string& utf8Path) {
+  const char* const tiffOnly[] = {"GTiff", nullptr};
+  GDALDatasetUniquePtr dataset = openRaster(utf8Path, "The height tile", tiffOnly, "is no GeoTIFF file");
+  if (dataset->GetRasterCount() != 1)
+    throw InputError("The height tile " + utf8Path + " does not have exactly one band of heights.");
+  return dataset;
+}
+
+HeightTileExtent extentOf(GDALDataset& dataset, const std::string& utf8Path) {
+  double transform[6] = {};
+  if (dataset.GetGeoTransform(transform) != CE_None || transform[2] != 0 || transform[4] != 0 ||
+      !(transform[1] > 0) || std::abs(transform[1] + transform[5]) > 1e-9 * transform[1])
+    throw InputError("The height tile " + utf8Path + " is not georeferenced north-up with square cells.");
+  return {utf8Path, transform[0], transform[3], transform[1], dataset.GetRasterXSize(), dataset.GetRasterYSize()};
+}
+
+HeightTileExtent readHeightTileExtent(const std::string& utf8Path) {
+  return extentOf(*openHeightTile(utf8Path), utf8Path);
+}
+
+}  // namespace detail
 
 bool HeightGrid::cellOf(double x, double y, int& column, int& row) const {
   const double c = std::floor((x - west) / cell);
@@ -45,25 +70,14 @@ void writeHeightGrid(const std::string& utf8Path, const HeightGrid& grid, const 
 
 HeightGrid readHeightGrid(const std::string& utf8Path) {
   const std::string name = "The height tile " + utf8Path;
-  std::error_code error;
-  const fs::file_status status = fs::status(pathFromUtf8(utf8Path), error);
-  if (error || !fs::exists(status)) throw FileError(name + " does not exist.");
-  if (!fs::is_regular_file(status)) throw FileError(name + " is not a regular file.");
-  registerGdalDrivers();
+  const GDALDatasetUniquePtr dataset = openHeightTile(utf8Path);
+  const HeightTileExtent extent = extentOf(*dataset, utf8Path);
   QuietGdalErrors quiet;
-  const char* const tiffOnly[] = {"GTiff", nullptr};
-  GDALDatasetUniquePtr dataset(GDALDataset::Open(utf8Path.c_str(), GDAL_OF_RASTER | GDAL_OF_READONLY, tiffOnly));
-  if (!dataset) throw FileError(name + " is no GeoTIFF file (" + CPLGetLastErrorMsg() + ").");
-  if (dataset->GetRasterCount() != 1) throw FileError(name + " does not have exactly one band of heights.");
-  double transform[6] = {};
-  if (dataset->GetGeoTransform(transform) != CE_None || transform[2] != 0 || transform[4] != 0 ||
-      !(transform[1] > 0) || std::abs(transform[1] + transform[5]) > 1e-9 * transform[1])
-    throw FileError(name + " is not georeferenced north-up with square cells.");
-  const int columns = dataset->GetRasterXSize(), rows = dataset->GetRasterYSize();
+  const int columns = extent.columns, rows = extent.rows;
   if (columns <= 0 || rows <= 0 || std::int64_t(columns) * rows > kMaxCells)
     throw FileError(name + " has " + std::to_string(columns) + " x " + std::to_string(rows) +
                     " cells, more than a height tile can have.");
-  HeightGrid grid(transform[0], transform[3], transform[1], columns, rows);
+  HeightGrid grid(extent.west, extent.north, extent.cell, columns, rows);
   GDALRasterBand* band = dataset->GetRasterBand(1);
   if (band->RasterIO(GF_Read, 0, 0, columns, rows, grid.heights.data(), columns, rows, GDT_Float32, 0, 0) != CE_None)
     throw FileError(name + " cannot be read (" + CPLGetLastErrorMsg() + ").");

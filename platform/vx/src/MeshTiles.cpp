@@ -357,6 +357,19 @@ osg::ref_ptr<osg::Group> meshIndex(const std::vector<TileBounds>& tiles) {
   return index;
 }
 
+void writeMeshIndex(const std::string& utf8MeshFolder, int columns, int rows) {
+  const detail::fs::path folder = pathFromUtf8(utf8MeshFolder);
+  std::vector<TileBounds> bounds;
+  for (int y = 0; y < rows; ++y) {
+    for (int x = 0; x < columns; ++x) {
+      const detail::fs::path root = folder / pathFromUtf8(tileReference(x, y));
+      std::error_code error;
+      if (detail::fs::is_regular_file(root, error)) bounds.push_back(readTileBounds(utf8(root), x, y));
+    }
+  }
+  writeOsgb(*meshIndex(bounds), utf8(folder / "Mesh.osgb"));
+}
+
 TileBounds readTileBounds(const std::string& utf8RootFile, int x, int y) {
   const osg::ref_ptr<osgDB::Options> options = new osgDB::Options;
   options->setObjectCacheHint(osgDB::Options::CACHE_NONE);

@@ -21,16 +21,9 @@ struct OpenedPhoto {
 
 OpenedPhoto openPhoto(const std::string& utf8Path) {
   const std::string name = "The photo " + utf8Path;
-  std::error_code error;
-  const fs::file_status status = fs::status(pathFromUtf8(utf8Path), error);
-  if (error || !fs::exists(status)) throw InputError(name + " does not exist.");
-  if (!fs::is_regular_file(status)) throw InputError(name + " is not a regular file.");
-  registerGdalDrivers();
-  QuietGdalErrors quiet;
   const char* const photoDrivers[] = {"JPEG", "PNG", "GTiff", nullptr};
   OpenedPhoto opened;
-  opened.dataset.reset(GDALDataset::Open(utf8Path.c_str(), GDAL_OF_RASTER | GDAL_OF_READONLY, photoDrivers));
-  if (!opened.dataset) throw InputError(name + " cannot be decoded (" + CPLGetLastErrorMsg() + ").");
+  opened.dataset = openRaster(utf8Path, "The photo", photoDrivers, "cannot be decoded");
   const int bands = opened.dataset->GetRasterCount();
   if (bands != 1 && bands < 3) throw InputError(name + " has " + std::to_string(bands) + " bands; a photo has 1 or 3.");
   for (int b = 1; b <= std::min(bands, 3); ++b)

@@ -118,6 +118,9 @@ struct TileBounds {
 // The index "Mesh.osgb": a group of PagedLODs, one per tile, referring to tileReference(x, y) with
 // the range 0 to the largest float and a centre and radius from the tile's bounds.
 osg::ref_ptr<osg::Group> meshIndex(const std::vector<TileBounds>& tiles);
+// Writes the index "Mesh.osgb" of the mesh folder over the tiles of a `columns` x `rows` grid whose
+// roots exist, so that the runs of a split run each leave a whole index. Throws vx::FileError.
+void writeMeshIndex(const std::string& utf8MeshFolder, int columns, int rows);
 // The bounds of a written tile from its root's user values; throws vx::FileError naming the file.
 TileBounds readTileBounds(const std::string& utf8RootFile, int x, int y);
 

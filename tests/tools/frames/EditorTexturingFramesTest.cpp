@@ -8,6 +8,7 @@
 #include "demo/DemoProject.h"
 #include "img/images/Images.h"
 #include "me/Application.h"
+#include "tests/tools/FakeModifiedTiles.h"
 #include "tests/platform/vx/TestProjects.h"
 #include "tests/support/MessageBoxWatcher.h"
 #include "tools/frames/ModifiedTilesListFile.h"
@@ -30,12 +31,6 @@ const QString kDsmQuestion =
     "VEXA is able to improve texture quality at the borders of DSM meshes. This feature should not be used for 3D "
     "meshes though.\n\nIs the mesh you are currently editing a DSM Mesh?";
 const QColor kRed(255, 0, 0, 40);
-
-class FakeTiles : public ModifiedTilesSource {
- public:
-  std::vector<ModifiedTile> tiles;
-  std::vector<ModifiedTile> modifiedTiles() const override { return tiles; }
-};
 
 // A session whose temporary folder is `root`/tmp, and orientation and image folders.
 struct Session {

@@ -11,6 +11,7 @@
 #include "demo/DemoProject.h"
 #include "img/images/Images.h"
 #include "me/Application.h"
+#include "tests/tools/FakeModifiedTiles.h"
 #include "tests/platform/vx/TestProjects.h"
 #include "tests/support/MessageBoxWatcher.h"
 #include "tools/forms/ControlForm.h"
@@ -36,12 +37,6 @@ namespace {
 
 const QString kStartLine = "Starting LOD update for edited tiles, this might take a bit and can't be cancelled.";
 const QString kEndLine = "Finished LOD update for edited tiles.";
-
-class FakeTiles : public ModifiedTilesSource {
- public:
-  std::vector<ModifiedTile> tiles;
-  std::vector<ModifiedTile> modifiedTiles() const override { return tiles; }
-};
 
 // A tool on a session in `folder`/tmp, with orientation and image folders and a tile list.
 struct Setup {
